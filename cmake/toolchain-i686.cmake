@@ -1,0 +1,11 @@
+# Cross build for i686 Windows with mingw-w64 (posix thread model: std::mutex and GoogleTest need it).
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR i686)
+set(NORBA_TRIPLET i686-w64-mingw32)
+set(CMAKE_C_COMPILER ${NORBA_TRIPLET}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${NORBA_TRIPLET}-g++-posix)
+set(CMAKE_RC_COMPILER ${NORBA_TRIPLET}-windres)
+set(CMAKE_FIND_ROOT_PATH /usr/${NORBA_TRIPLET})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)

@@ -1,0 +1,43 @@
+// SetupMain: loads the language and hook libraries, sets the current folder and dispatches into one
+// of the modes: admin command, nothing (ORDER), removal (REMOVE) or installation.
+#include "app/main.h"
+
+#include "admin/admin.h"
+#include "app/logit.h"
+#include "app/norba_win32.h"
+#include "hooks/setuphook.h"
+#include "setup/setuprun.h"
+#include "uninstall/uninstall.h"
+
+// The start folder, WORKDIR in its place, or with AUTODIR the program's own folder becomes current:
+// setup.cfg, the answer files and the archives are found relative to it.
+static void SetWorkingDirectory(const char* programpath) {
+  STRING workdir = GetArgValue("WORKDIR", 0);
+  if (workdir.IsNotEmpty()) NORBAAPP::SetStartDirectory(workdir);
+  SetCurrentDirectoryA(NORBAAPP::GetStartDirectory().c_str());
+  if (TestArg("AUTODIR")) SetCurrentDirectoryA(DirectoryOf(STRING(programpath, 1252)).c_str());
+}
+
+static void Dispatch(const char* programpath, int* exitcode) {
+  if (RunAdminCommand(exitcode)) return;
+  if (TestArgValue("ORDER", 0)) return;
+  if (TestArgValue("REMOVE", 0)) {
+    RunUninstall(programpath);
+    return;
+  }
+  RunInstallation();
+}
+
+int SetupMain(int count, char** arguments, char** environment) {
+  (void)environment;
+  const char* programpath = count > 0 ? arguments[0] : "";
+  NORBAAPP::LoadLanguageLibrary(programpath, "setup", "1.00", nullptr, false);
+  SetWorkingDirectory(programpath);
+
+  HOOKLIBRARY hooklibrary;
+  hooklibrary.Load(DirectoryOf(STRING(programpath, 1252)).c_str());
+  int exitcode = 0;
+  Dispatch(programpath, &exitcode);
+  hooklibrary.Free();
+  return exitcode;
+}

@@ -1,0 +1,299 @@
+// NORBAAPP on Win32: the start-up sequence, acquiring the arguments, the program-root rule, DPI
+// awareness, the diagnostic hot keys and the sign-off. The language library lives in language.cpp.
+#include "app/norba_win32.h"
+
+#include <commctrl.h>
+
+#include <cstdlib>
+#include <vector>
+
+#include "app/frame_state.h"
+#include "app/logit.h"
+#include "app/norbaassert.h"
+#include "base/dllinterface.h"
+#include "base/osys.h"
+
+static const char kAssertUnit[] = "norba_win32";
+
+int gLocale = 9;
+DWORD gMainThreadId = 0;
+
+FRAMESTATE& Frame() {
+  static FRAMESTATE state;
+  return state;
+}
+
+const STRING& NORBAAPP::GetStartDirectory() { return Frame().StartDirectory; }
+void NORBAAPP::SetStartDirectory(const STRING& directory) { Frame().StartDirectory = directory; }
+const STRING& NORBAAPP::GetProgramDirectory() { return Frame().ProgramDirectory; }
+const STRING& NORBAAPP::GetAppName() { return Frame().AppName; }
+const STRING& NORBAAPP::GetAppVersion() { return Frame().AppVersion; }
+const STRING& NORBAAPP::GetWholeCommandLine() { return Frame().CommandLine; }
+HINSTANCE NORBAAPP::GetInstance() { return Frame().Instance; }
+HINSTANCE NORBAAPP::GetResourceModule() {
+  return Frame().ResourceModule ? Frame().ResourceModule : GetModuleHandleA(nullptr);
+}
+
+STRING DirectoryOf(const STRING& path) {
+  int cut = path.Length();
+  while (cut > 0 && path[cut - 1] != '\\' && path[cut - 1] != '/') cut--;
+  if (cut > 0) cut--;
+  return path.Left(cut);
+}
+
+// The program's own full path, whatever its length.
+static STRING SelfPath() {
+  std::vector<char> buffer(MAX_PATH);
+  for (;;) {
+    DWORD n = GetModuleFileNameA(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+    if (n < buffer.size()) return STRING(buffer.data(), static_cast<int>(n), 0);
+    buffer.resize(buffer.size() * 2);
+  }
+}
+
+static STRING CurrentDirectory() {
+  DWORD n = GetCurrentDirectoryA(0, nullptr);
+  std::vector<char> buffer(n + 1);
+  n = GetCurrentDirectoryA(static_cast<DWORD>(buffer.size()), buffer.data());
+  return STRING(buffer.data(), n < buffer.size() ? static_cast<int>(n) : 0, 0);
+}
+
+static bool FileExists(const STRING& path) {
+  DWORD attributes = GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+static bool EndsWithNoCase(const STRING& text, const char* tail) {
+  int n = static_cast<int>(strlen(tail));
+  return text.Length() >= n && text.Right(n) == tail;
+}
+
+STRING NORBAAPP::GetAppRoot(const STRING& directory) {
+  if (!FileExists(directory + "\\..\\main.cpp") && !FileExists(directory + "\\..\\approot.cpp")) return directory;
+  if (EndsWithNoCase(directory, "\\Release")) return directory.Left(directory.Length() - 8);
+  if (EndsWithNoCase(directory, "\\Release2")) return directory.Left(directory.Length() - 9);
+  return directory;
+}
+
+// A library planted beside the program must never stand in for a system library.
+static void RestrictLibrarySearch() {
+  typedef BOOL(WINAPI * SETDEFAULTDLLDIRECTORIES)(DWORD);
+  auto setdirs = LookupSystemProc<SETDEFAULTDLLDIRECTORIES>("kernel32.dll", "SetDefaultDllDirectories");
+  if (setdirs) setdirs(0x00000800 /* LOAD_LIBRARY_SEARCH_SYSTEM32 */);
+}
+
+static void RequestLowFragmentationHeap() {
+  if (IsDebuggerPresent()) {
+    logit("Not using LowFragmentation Heap in debugger\n");
+    return;
+  }
+  ULONG lfh = 2;
+  HeapSetInformation(GetProcessHeap(), HeapCompatibilityInformation, &lfh, sizeof(lfh));
+}
+
+static bool IsWindows81OrLater() {
+  typedef LONG(WINAPI * RTLGETVERSION)(OSVERSIONINFOW*);
+  auto getversion = LookupSystemProc<RTLGETVERSION>("ntdll.dll", "RtlGetVersion");
+  OSVERSIONINFOW info = {};
+  info.dwOSVersionInfoSize = sizeof(info);
+  if (!getversion || getversion(&info) != 0) return false;
+  return info.dwMajorVersion > 6 || (info.dwMajorVersion == 6 && info.dwMinorVersion >= 3);
+}
+
+static void InitDpiAwareness() {
+  if (IsWindows81OrLater()) {
+    typedef HRESULT(WINAPI * SETPROCESSDPIAWARENESS)(int);
+    typedef HRESULT(WINAPI * GETPROCESSDPIAWARENESS)(HANDLE, int*);
+    DLLINTERFACE shcore(LoadLibraryA("Shcore.dll"));
+    auto setawareness = shcore.Get<SETPROCESSDPIAWARENESS>("SetProcessDpiAwareness");
+    auto getawareness = shcore.Get<GETPROCESSDPIAWARENESS>("GetProcessDpiAwareness");
+    if (setawareness) {
+      HRESULT rc = setawareness(1);
+      logit("NORBAAPP::InitDpiAwareness SetProcessDPIAwareness(Process_Per_Monitor_DPI_Aware) returned %08x\n",
+            static_cast<unsigned>(rc));
+    }
+    int level = -1;
+    if (getawareness) {
+      HRESULT rc = getawareness(GetCurrentProcess(), &level);
+      logit("NORBAAPP::InitDpiAwareness GetProcessDPIAwareness returned %08x/%d\n", static_cast<unsigned>(rc),
+            level);
+    }
+    if (level == 1) return;
+  }
+  typedef BOOL(WINAPI * SETPROCESSDPIAWARE)();
+  auto setaware = LookupSystemProc<SETPROCESSDPIAWARE>("user32.dll", "SetProcessDPIAware");
+  if (setaware) logit("NORBAAPP::InitDpiAwareness SetProcessDPIAware() returned %d\n", setaware());
+}
+
+static STRING FileNameOf(const STRING& path) {
+  STRING directory = DirectoryOf(path);
+  return directory.Length() < path.Length() ? path.Mid(directory.Length() + 1, -1) : path;
+}
+
+// The commandline.ini files that exist, each once, in the order of their precedence.
+static STRINGARRAY ArgumentFiles(const STRING& selfpath, const STRING& programdir, const STRING& startdir) {
+  STRING trimmed = selfpath;
+  trimmed.Trim('R', "/.");
+  bool withbase = EndsWithNoCase(trimmed, ".exe") || EndsWithNoCase(trimmed, ".app");
+  STRING filename = FileNameOf(selfpath);
+  STRING basename = filename.Left(filename.Length() - 4);
+  STRINGARRAY candidates;
+  for (const STRING* dir : {&programdir, &startdir}) {
+    candidates.Add(*dir + "\\commandline.ini");
+    if (withbase) candidates.Add(*dir + "\\" + basename + "_commandline.ini");
+  }
+  STRINGARRAY files;
+  for (int i = 0; i < candidates.Count(); i++) {
+    bool listed = false;
+    for (int j = 0; j < files.Count() && !listed; j++) listed = files[j] == candidates[i];
+    if (!listed && FileExists(candidates[i])) files.Add(candidates[i]);
+  }
+  return files;
+}
+
+static void AppendArgumentFile(const STRING& file, bool isservice) {
+  STRINGARRAY lines;
+  lines.Load(file.c_str(), false);
+  for (int i = 0; i < lines.Count(); i++) {
+    STRING line = lines[i];
+    if (line.Length() == 0) continue;
+    line.Trim('B', " \t\r");
+    if (!isservice) LogitOption(line.c_str());
+    ProgramArguments().Add(line);
+  }
+  logit("NORBAAPP processing of %s done\n", file.c_str());
+}
+
+void NORBAAPP::AcquireArguments(const STRINGARRAY& raw, int fallbacklanguage) {
+  FRAMESTATE& state = Frame();
+  srand(GetCurrentProcessId());
+  gMainThreadId = GetCurrentThreadId();
+  state.StartDirectory = CurrentDirectory();
+  STRING selfpath = raw.Count() > 0 ? raw[0] : SelfPath();
+  state.ProgramDirectory = GetAppRoot(DirectoryOf(selfpath));
+  SetCurrentDirectoryA(state.ProgramDirectory.c_str());
+
+  STRING filename = FileNameOf(selfpath);
+  bool isservice = filename == "service.exe";
+  int dot = filename.Pos(".");
+  state.AppName = dot >= 0 ? filename.Left(dot) : filename;
+
+  STRINGARRAY files = ArgumentFiles(selfpath, state.ProgramDirectory, state.StartDirectory);
+  ProgramArguments().Clear();
+  for (int i = 0; i < raw.Count(); i++) {
+    LogitOption(raw[i].c_str());
+    ProgramArguments().Add(raw[i]);
+  }
+  for (int i = 0; i < files.Count(); i++) AppendArgumentFile(files[i], isservice);
+
+  logit("NORBAAPP arguments acquired\n");
+  for (int i = 0; i < ProgramArguments().Count(); i++)
+    logit("NORBAAPP program argument %d= '%s'\n", i, ProgramArguments()[i].c_str());
+
+  if (TestArgValue("STARTUPDELAY", 0)) {
+    logit("NORBAAPP sleeping for startupdelay\n");
+    int seconds = GetArgValue("STARTUPDELAY", 0).atoi();
+    if (seconds > 0) Sleep(static_cast<DWORD>(seconds) * 1000);
+  }
+  gLocale = ChooseLanguage(GetArgValue("LANG", 0), fallbacklanguage);
+  LCID threadlocale = GetThreadLocale();
+  logit("NORBAAPP gLocale= %d, locale= %x/%x/%x, primarylang= %x\n", gLocale, static_cast<unsigned>(threadlocale),
+        static_cast<unsigned>(GetUserDefaultLCID()), static_cast<unsigned>(GetSystemDefaultLCID()),
+        static_cast<unsigned>(threadlocale & 0x3ff));
+}
+
+static void BeepSequence(std::initializer_list<int> tones) {
+  // Pairs of frequency and duration; a frequency of 0 is a pause of that duration.
+  const int* tone = tones.begin();
+  for (size_t i = 0; i + 1 < tones.size(); i += 2) {
+    if (tone[i] == 0) {
+      Sleep(static_cast<DWORD>(tone[i + 1]));
+      continue;
+    }
+    if (i > 0 && tone[i - 2] != 0) Sleep(10);
+    Beep(static_cast<DWORD>(tone[i]), static_cast<DWORD>(tone[i + 1]));
+  }
+}
+
+void NORBAAPP::ProcessHotKeys(UINT message, WPARAM wparam, LPARAM lparam) {
+  WPARAM key = 0;
+  if (message == WM_KEYDOWN) {
+    key = wparam;
+  } else if (message == WM_NOTIFY && lparam) {
+    const NMHDR* header = reinterpret_cast<const NMHDR*>(lparam);
+    if (static_cast<int>(header->code) == -155) key = reinterpret_cast<const NMLVKEYDOWN*>(lparam)->wVKey;
+  }
+  if (!key) return;
+  bool held = GetKeyState(VK_CONTROL) < 0 && GetKeyState(VK_SHIFT) < 0 && GetKeyState(VK_MENU) >= 0;
+  if (!held) return;
+  switch (key) {
+    case VK_F5:
+      LogitOption("/LOGIT");
+      BeepSequence({440, 200, 660, 100, 880, 100});
+      break;
+    case VK_F6:
+      LogitOption("/LOGITHARD");
+      BeepSequence({440, 200, 660, 100, 880, 100, 0, 100, 880, 100});
+      break;
+    case VK_F7:
+      LogitOption("/LOGIT:CONSOLE");
+      BeepSequence({440, 200, 660, 100, 880, 100, 0, 100, 880, 100, 0, 100, 880, 100});
+      break;
+    case VK_F8:
+      LogitOption("/LOGITCLOSE");
+      BeepSequence({880, 100, 660, 100, 440, 100});
+      break;
+    default:
+      break;
+  }
+}
+
+void NORBAAPP::SignOff(int exitcode) {
+  logit("\n");
+  logit("Welcome back %s, you have safely returned to NORBAAPP with exit code %d\n", Frame().AppName.c_str(),
+        exitcode);
+  logit("Taxi to your hangar and have a pleasant stay.\n");
+  logit("Over and out.\n");
+  LogitOption("/LOGITCLOSE");
+  StringPoolRelease();
+}
+
+// Calls the main function with a fresh, null-terminated array pointing into the argument list.
+static int RunAppMain(APPMAINPROC appmain) {
+  STRINGARRAY& args = ProgramArguments();
+  std::vector<char*> argv;
+  for (int i = 0; i < args.Count(); i++) argv.push_back(const_cast<char*>(args[i].c_str()));
+  argv.push_back(nullptr);
+  return appmain(args.Count(), argv.data(), _environ);
+}
+
+int NORBAAPP::Start(HINSTANCE instance, APPMAINPROC appmain) {
+  RestrictLibrarySearch();
+  FRAMESTATE& state = Frame();
+  state.Instance = instance;
+  state.ResourceModule = instance;
+  if (!appmain) {
+    Assert(0, "pfnAppMain", kAssertUnit, 146);
+    return 0;
+  }
+  STRINGARRAY raw;
+  SplitCommandLine(GetCommandLineA(), SelfPath().c_str(), raw, state.CommandLine);
+
+  RequestLowFragmentationHeap();
+  EnableCrashDump(0);
+  INITCOMMONCONTROLSEX controls = {sizeof(controls), 2047};
+  InitCommonControlsEx(&controls);
+  InitDpiAwareness();
+  SetEnvironmentVariableA("TZ", nullptr);
+  _putenv("TZ=");
+  OSYS::StartMilliClock();
+  logit("NORBAAPP instance= %p gMainThreadId= %08x\n", static_cast<void*>(instance),
+        static_cast<unsigned>(GetCurrentThreadId()));
+  AcquireArguments(raw, GetUserDefaultUILanguage() & 0x3ff);
+
+  int result = RunAppMain(appmain);
+
+  SignOff(result);
+  FreeLanguageLibrary();
+  return result;
+}

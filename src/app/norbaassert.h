@@ -1,0 +1,17 @@
+// Assertion reports: a condition that a correct program keeps turned out false.
+// The caller goes on with its fallback after the report; NORBA_ASSERT names the condition by its own text.
+#pragma once
+
+int Assert(int ok, const char* condition, const char* sourcefile, int line, const char* info = nullptr,
+           int quiet = 0);
+
+// Each source file defines `static const char kAssertUnit[]` with its unit name ("strings", "main", ...).
+#define NORBA_ASSERT(cond) Assert((cond) ? 1 : 0, #cond, kAssertUnit, __LINE__)
+#define NORBA_ASSERT_INFO(cond, info) Assert((cond) ? 1 : 0, #cond, kAssertUnit, __LINE__, (info))
+
+// Unit tests watch the reports through an observer; nullptr removes it.
+typedef void (*ASSERTOBSERVER)(const char* condition, const char* sourcefile, int line, const char* info);
+void AssertSetObserver(ASSERTOBSERVER observer);
+
+// Crash dumps: level 0 keeps them off; a higher level only ever raises it.
+void EnableCrashDump(int level);

@@ -1,0 +1,52 @@
+// The hook entry points with their built-in defaults, and the loading of the SETUPHOOK library.
+#include "hooks/setuphook.h"
+
+#include "app/logit.h"
+#include "app/norbaassert.h"
+#include "base/strings.h"
+
+static const char kAssertUnit[] = "main";
+
+INT_PTR WINAPI SetupHookDummy(INT_PTR, INT_PTR) { return 1; }
+
+INT_PTR WINAPI NewSetupHookDummy(INT_PTR event, INT_PTR a, HWND, HWND, void*, INT_PTR value) {
+  logit("SETUP::NewSetupHookDummy %d %d %p\n", static_cast<int>(event), static_cast<int>(a),
+        reinterpret_cast<void*>(value));
+  return 1;
+}
+
+SETUPHOOKPROC SetupHook = SetupHookDummy;
+NEWSETUPHOOKPROC NewSetupHook = NewSetupHookDummy;
+
+#ifndef LOAD_LIBRARY_SEARCH_APPLICATION_DIR
+#define LOAD_LIBRARY_SEARCH_APPLICATION_DIR 0x00000200
+#define LOAD_LIBRARY_SEARCH_SYSTEM32 0x00000800
+#endif
+
+static HMODULE LoadHookModule(const char* programdirectory) {
+  HMODULE module =
+      LoadLibraryExA("SETUPHOOK.dll", nullptr, LOAD_LIBRARY_SEARCH_APPLICATION_DIR | LOAD_LIBRARY_SEARCH_SYSTEM32);
+  if (module || GetLastError() != ERROR_INVALID_PARAMETER) return module;
+  // Windows without the restricted search flags: name the library by its full path beside the program.
+  STRING path(programdirectory, 1252);
+  path.Append("\\SETUPHOOK.dll");
+  if (GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES) return nullptr;
+  return LoadLibraryExA(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+}
+
+bool HOOKLIBRARY::Load(const char* programdirectory) {
+  Free();
+  if (!Library.Attach(LoadHookModule(programdirectory))) return false;
+  SetupHook = Library.Get<SETUPHOOKPROC>("SetupHook");
+  Assert(SetupHook != nullptr, "fpSetupHook", kAssertUnit, 69);
+  NewSetupHook = Library.Get<NEWSETUPHOOKPROC>("NewSetupHook");
+  return true;
+}
+
+void HOOKLIBRARY::Free() {
+  if (!Library.IsLoaded()) return;
+  Library.Free();
+  SetupHook = nullptr;
+  // Nothing may call into the freed library any more.
+  NewSetupHook = NewSetupHookDummy;
+}

@@ -1,0 +1,10 @@
+// The installation run: configuration, wizard and the closing steps of an installation.
+// The wizard is not there yet: the run returns at once.
+#include "setup/setuprun.h"
+
+#include "app/logit.h"
+
+int RunInstallation() {
+  logit("RunInstallation entered\n");
+  return 0;
+}

@@ -1,0 +1,4 @@
+// The uninstaller: removes the product named by the REMOVE argument.
+#pragma once
+
+void RunUninstall(const char* programpath);

@@ -1,0 +1,77 @@
+// A program started for an end-to-end test: owns its process, waits for its windows, message boxes and
+// exit, and ends it in the destructor if it still runs. A wait that times out fails the test, lists the
+// program's windows and ends the program, so a test never hangs.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "callsite.h"
+#include "ownedhandle.h"
+#include "processwindows.h"
+#include "uiwindow.h"
+
+namespace uidriver {
+
+class AppUnderTest {
+ public:
+  // Exit code of a program that the driver ended.
+  static constexpr DWORD kEndedByDriver = 0xDEAD;
+
+  // Starts the program (a full path) with the arguments in the working folder (empty: the test's own).
+  // A start that fails fails the test; the object then behaves as a program that has ended.
+  AppUnderTest(const std::string& program, const std::string& arguments, const std::string& workDir,
+               CallSite where = CallSite::Here());
+  ~AppUnderTest();
+  AppUnderTest(const AppUnderTest&) = delete;
+  AppUnderTest& operator=(const AppUnderTest&) = delete;
+
+  bool Running() const;
+  DWORD ProcessId() const { return processId_; }
+  // Exit code, STILL_ACTIVE while the program runs.
+  DWORD ExitCode() const;
+
+  // Time-out of every wait that is not given its own (0 below): DefaultTimeoutMs() at first.
+  void SetTimeoutMs(DWORD timeoutMs) { timeoutMs_ = timeoutMs; }
+  DWORD TimeoutMs() const { return timeoutMs_; }
+
+  // Waits for a visible top-level window of the program that the query matches.
+  UiWindow WaitWindow(const WindowQuery& query, DWORD timeoutMs = 0, CallSite where = CallSite::Here());
+  // Waits for a message box of the program whose message contains the part (any message when empty).
+  UiWindow WaitMessageBox(const std::string& part = "", DWORD timeoutMs = 0, CallSite where = CallSite::Here());
+  // Waits for the message box, presses the button (IDOK, IDYES, IDNO, IDCANCEL...), waits until the box
+  // has closed and returns its message.
+  std::string AnswerMessageBox(int buttonId, const std::string& part = "", CallSite where = CallSite::Here());
+  // The program's visible top-level windows now (to check that none showed).
+  std::vector<WindowInfo> VisibleWindows() const;
+
+  // Waits for the program to end and returns its exit code (kEndedByDriver when the wait timed out).
+  DWORD WaitExit(DWORD timeoutMs = 0, CallSite where = CallSite::Here());
+  // Ends the program at once if it still runs.
+  void End();
+
+  // Polls `ready` until it reports true. The program's end or the time-out fails the test with `what`
+  // (what was waited for) and the program's windows, and ends the program; false then. After one such
+  // failure the driver gives up on the program: later waits return false and report nothing more.
+  bool Await(const std::string& what, const std::function<bool()>& ready, DWORD timeoutMs = 0,
+             CallSite where = CallSite::Here());
+  // Fails the test with the message and the program's windows, and ends the program.
+  void Fail(CallSite where, const std::string& message);
+
+ private:
+  HWND FindWindowMatching(const WindowQuery& query) const;
+  HWND FindMessageBox(const std::string& part) const;
+  DWORD Limit(DWORD timeoutMs) const { return timeoutMs != 0 ? timeoutMs : timeoutMs_; }
+
+  std::string name_;
+  KernelHandle process_;
+  KernelHandle thread_;
+  DWORD processId_ = 0;
+  DWORD timeoutMs_;
+  bool gaveUp_ = false;
+};
+
+}  // namespace uidriver

@@ -1,0 +1,42 @@
+// Kernel and search handles of the test driver, owned by an object that closes them in its destructor.
+// Movable, not copyable.
+#pragma once
+
+#include <windows.h>
+
+namespace uidriver {
+
+template <BOOL(WINAPI* Close)(HANDLE)>
+class OwnedHandle {
+ public:
+  OwnedHandle() = default;
+  explicit OwnedHandle(HANDLE handle) : handle_(handle) {}
+  ~OwnedHandle() { Reset(); }
+
+  OwnedHandle(const OwnedHandle&) = delete;
+  OwnedHandle& operator=(const OwnedHandle&) = delete;
+  OwnedHandle(OwnedHandle&& other) noexcept : handle_(other.handle_) { other.handle_ = nullptr; }
+  OwnedHandle& operator=(OwnedHandle&& other) noexcept {
+    if (this != &other) {
+      Reset(other.handle_);
+      other.handle_ = nullptr;
+    }
+    return *this;
+  }
+
+  HANDLE Get() const { return handle_; }
+  bool Valid() const { return handle_ != nullptr && handle_ != INVALID_HANDLE_VALUE; }
+
+  void Reset(HANDLE handle = nullptr) {
+    if (Valid()) Close(handle_);
+    handle_ = handle;
+  }
+
+ private:
+  HANDLE handle_ = nullptr;
+};
+
+using KernelHandle = OwnedHandle<CloseHandle>;  // processes, threads, files
+using FindHandle = OwnedHandle<FindClose>;      // FindFirstFile searches
+
+}  // namespace uidriver

@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Checks a distributable folder: setup.exe imports only Windows system libraries and carries its
+# manifest and version information; the language libraries are resource-only (no imports at all).
+set -euo pipefail
+dist=${1:?usage: tools/check-dist.sh <dist folder>}
+objdump=objdump
+for o in x86_64-w64-mingw32-objdump i686-w64-mingw32-objdump; do command -v $o >/dev/null && objdump=$o && break; done
+system_dlls='^(kernel32|user32|gdi32|comctl32|comdlg32|advapi32|shell32|shlwapi|ole32|oleaut32|winspool\.drv|version|msvcrt|ws2_32|dbghelp|uxtheme|shcore)\.dll$'
+failed=0
+fail() { echo "FAIL: $*"; failed=1; }
+
+imports() { "$objdump" -p "$1" | sed -n 's/^[[:space:]]*DLL Name: //p' | tr 'A-Z' 'a-z'; }
+
+[ -f "$dist/setup.exe" ] || fail "no setup.exe in $dist"
+if [ -f "$dist/setup.exe" ]; then
+  headers=$("$objdump" -p "$dist/setup.exe")
+  grep -q 'Subsystem.*(Windows GUI)' <<<"$headers" || fail "setup.exe is not a GUI program"
+  for dll in $(imports "$dist/setup.exe"); do
+    echo "$dll" | grep -Eq "$system_dlls" || fail "setup.exe imports $dll"
+  done
+  grep -q 'requireAdministrator' "$dist/setup.exe" || fail "setup.exe has no manifest asking for administrator rights"
+  grep -q 'Microsoft.Windows.Common-Controls' "$dist/setup.exe" || fail "setup.exe manifest lacks common controls 6"
+  texts=$(strings -el "$dist/setup.exe")
+  grep -q '^Norba$' <<<"$texts" || fail "setup.exe has no version information naming Norba"
+  grep -q '^Kiv Setup$' <<<"$texts" || fail "setup.exe version information lacks Kiv Setup"
+fi
+for lang in english german french hungarian; do
+  dll=$dist/setup$lang.dll
+  if [ ! -f "$dll" ]; then fail "missing setup$lang.dll"; continue; fi
+  [ -z "$(imports "$dll")" ] || fail "setup$lang.dll imports $(imports "$dll" | tr '\n' ' ')"
+done
+if [ $failed -eq 0 ]; then echo "distributable $dist: ok"; fi
+exit $failed
