@@ -45,10 +45,13 @@ start() {
   start_xvfb
   export DISPLAY=$(cat "$state/display")
   mkdir -p "$WINEPREFIX"
-  "$wineserver" -p >>"$state/wine.log" 2>&1 </dev/null
+  # A server that is already up (an earlier run, a cut-short one) answers -p with an error: fine.
+  "$wineserver" -p >>"$state/wine.log" 2>&1 </dev/null || true
   "$wine" wineboot -i >>"$state/wine.log" 2>&1 </dev/null
-  # The first window of a prefix starts the desktop process: let that happen here, away from any pipe.
-  "$wine" cmd /c exit 0 >>"$state/wine.log" 2>&1 </dev/null || true
+  # The first window of a prefix is slow (desktop process, fonts): pay for it here, away from any pipe.
+  if [ -f "$build/fixtures/warmup.exe" ]; then
+    "$wine" "$build/fixtures/warmup.exe" >>"$state/wine.log" 2>&1 </dev/null || true
+  fi
   echo "Wine prefix $WINEPREFIX ready on display $DISPLAY"
 }
 
