@@ -11,7 +11,9 @@
 #include "app/logit.h"
 #include "app/norbaassert.h"
 #include "base/dllinterface.h"
+#include "base/filename.h"
 #include "base/osys.h"
+#include "base/unicode.h"
 
 static const char kAssertUnit[] = "norba_win32";
 
@@ -41,27 +43,6 @@ STRING DirectoryOf(const STRING& path) {
   return path.Left(cut);
 }
 
-// The program's own full path, whatever its length.
-static STRING SelfPath() {
-  std::vector<char> buffer(MAX_PATH);
-  for (;;) {
-    DWORD n = GetModuleFileNameA(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
-    if (n < buffer.size()) return STRING(buffer.data(), static_cast<int>(n), 0);
-    buffer.resize(buffer.size() * 2);
-  }
-}
-
-static STRING CurrentDirectory() {
-  DWORD n = GetCurrentDirectoryA(0, nullptr);
-  std::vector<char> buffer(n + 1);
-  n = GetCurrentDirectoryA(static_cast<DWORD>(buffer.size()), buffer.data());
-  return STRING(buffer.data(), n < buffer.size() ? static_cast<int>(n) : 0, 0);
-}
-
-static bool FileExists(const STRING& path) {
-  DWORD attributes = GetFileAttributesA(path.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
 
 static bool EndsWithNoCase(const STRING& text, const char* tail) {
   int n = static_cast<int>(strlen(tail));
@@ -69,7 +50,8 @@ static bool EndsWithNoCase(const STRING& text, const char* tail) {
 }
 
 STRING NORBAAPP::GetAppRoot(const STRING& directory) {
-  if (!FileExists(directory + "\\..\\main.cpp") && !FileExists(directory + "\\..\\approot.cpp")) return directory;
+  bool insource = FILENAME(directory + "\\..\\main.cpp").IsFile() || FILENAME(directory + "\\..\\approot.cpp").IsFile();
+  if (!insource) return directory;
   if (EndsWithNoCase(directory, "\\Release")) return directory.Left(directory.Length() - 8);
   if (EndsWithNoCase(directory, "\\Release2")) return directory.Left(directory.Length() - 9);
   return directory;
@@ -91,22 +73,13 @@ static void RequestLowFragmentationHeap() {
   HeapSetInformation(GetProcessHeap(), HeapCompatibilityInformation, &lfh, sizeof(lfh));
 }
 
-static bool IsWindows81OrLater() {
-  typedef LONG(WINAPI * RTLGETVERSION)(OSVERSIONINFOW*);
-  auto getversion = LookupSystemProc<RTLGETVERSION>("ntdll.dll", "RtlGetVersion");
-  OSVERSIONINFOW info = {};
-  info.dwOSVersionInfoSize = sizeof(info);
-  if (!getversion || getversion(&info) != 0) return false;
-  return info.dwMajorVersion > 6 || (info.dwMajorVersion == 6 && info.dwMinorVersion >= 3);
-}
-
 static void InitDpiAwareness() {
-  if (IsWindows81OrLater()) {
+  if (OSYS::GetWindowsVersion() >= 8) {
     typedef HRESULT(WINAPI * SETPROCESSDPIAWARENESS)(int);
     typedef HRESULT(WINAPI * GETPROCESSDPIAWARENESS)(HANDLE, int*);
-    DLLINTERFACE shcore(LoadLibraryA("Shcore.dll"));
-    auto setawareness = shcore.Get<SETPROCESSDPIAWARENESS>("SetProcessDpiAwareness");
-    auto getawareness = shcore.Get<GETPROCESSDPIAWARENESS>("GetProcessDpiAwareness");
+    DLLINTERFACE shcore("Shcore.dll");
+    auto setawareness = shcore.GetFunction<SETPROCESSDPIAWARENESS>("SetProcessDpiAwareness");
+    auto getawareness = shcore.GetFunction<GETPROCESSDPIAWARENESS>("GetProcessDpiAwareness");
     if (setawareness) {
       HRESULT rc = setawareness(1);
       logit("NORBAAPP::InitDpiAwareness SetProcessDPIAwareness(Process_Per_Monitor_DPI_Aware) returned %08x\n",
@@ -125,17 +98,13 @@ static void InitDpiAwareness() {
   if (setaware) logit("NORBAAPP::InitDpiAwareness SetProcessDPIAware() returned %d\n", setaware());
 }
 
-static STRING FileNameOf(const STRING& path) {
-  STRING directory = DirectoryOf(path);
-  return directory.Length() < path.Length() ? path.Mid(directory.Length() + 1, -1) : path;
-}
 
 // The commandline.ini files that exist, each once, in the order of their precedence.
 static STRINGARRAY ArgumentFiles(const STRING& selfpath, const STRING& programdir, const STRING& startdir) {
   STRING trimmed = selfpath;
   trimmed.Trim('R', "/.");
   bool withbase = EndsWithNoCase(trimmed, ".exe") || EndsWithNoCase(trimmed, ".app");
-  STRING filename = FileNameOf(selfpath);
+  STRING filename = FILENAME(selfpath).GetName();
   STRING basename = filename.Left(filename.Length() - 4);
   STRINGARRAY candidates;
   for (const STRING* dir : {&programdir, &startdir}) {
@@ -146,7 +115,7 @@ static STRINGARRAY ArgumentFiles(const STRING& selfpath, const STRING& programdi
   for (int i = 0; i < candidates.Count(); i++) {
     bool listed = false;
     for (int j = 0; j < files.Count() && !listed; j++) listed = files[j] == candidates[i];
-    if (!listed && FileExists(candidates[i])) files.Add(candidates[i]);
+    if (!listed && FILENAME(candidates[i]).IsFile()) files.Add(candidates[i]);
   }
   return files;
 }
@@ -168,12 +137,12 @@ void NORBAAPP::AcquireArguments(const STRINGARRAY& raw, int fallbacklanguage) {
   FRAMESTATE& state = Frame();
   srand(GetCurrentProcessId());
   gMainThreadId = GetCurrentThreadId();
-  state.StartDirectory = CurrentDirectory();
-  STRING selfpath = raw.Count() > 0 ? raw[0] : SelfPath();
+  state.StartDirectory = OSYS::GetCurrentDirectory();
+  STRING selfpath = raw.Count() > 0 ? raw[0] : OSYS::GetOwnFileName();
   state.ProgramDirectory = GetAppRoot(DirectoryOf(selfpath));
   SetCurrentDirectoryA(state.ProgramDirectory.c_str());
 
-  STRING filename = FileNameOf(selfpath);
+  STRING filename = FILENAME(selfpath).GetName();
   bool isservice = filename == "service.exe";
   int dot = filename.Pos(".");
   state.AppName = dot >= 0 ? filename.Left(dot) : filename;
@@ -256,6 +225,7 @@ void NORBAAPP::SignOff(int exitcode) {
   logit("Over and out.\n");
   LogitOption("/LOGITCLOSE");
   StringPoolRelease();
+  UNICODE::Shutdown();
 }
 
 // Calls the main function with a fresh, null-terminated array pointing into the argument list.
@@ -277,7 +247,7 @@ int NORBAAPP::Start(HINSTANCE instance, APPMAINPROC appmain) {
     return 0;
   }
   STRINGARRAY raw;
-  SplitCommandLine(GetCommandLineA(), SelfPath().c_str(), raw, state.CommandLine);
+  SplitCommandLine(GetCommandLineA(), OSYS::GetOwnFileName().c_str(), raw, state.CommandLine);
 
   RequestLowFragmentationHeap();
   EnableCrashDump(0);

@@ -6,16 +6,17 @@
 
 class CRITICALSECTION {
  public:
-  CRITICALSECTION() { InitializeCriticalSection(&Section); }
-  ~CRITICALSECTION() { DeleteCriticalSection(&Section); }
+  // A failed allocation of the section raises "this->pCritSect"; Enter and Leave then do nothing.
+  CRITICALSECTION();
+  ~CRITICALSECTION();
   CRITICALSECTION(const CRITICALSECTION&) = delete;
   CRITICALSECTION& operator=(const CRITICALSECTION&) = delete;
 
-  void Enter() { EnterCriticalSection(&Section); }
-  void Leave() { LeaveCriticalSection(&Section); }
+  void Enter();
+  void Leave();
 
  private:
-  CRITICAL_SECTION Section;
+  CRITICAL_SECTION* pCritSect;
 };
 
 // Holds a CRITICALSECTION from construction to the end of the enclosing scope.

@@ -4,11 +4,10 @@
 #include <windows.h>
 
 #include <climits>
-#include <cstring>
-#include <share.h>
 
-STREAM::STREAM(const char* filename, const char* mode)
-    : File(filename && mode ? _fsopen(filename, mode, strpbrk(mode, "wa+") ? _SH_DENYRW : _SH_DENYWR) : nullptr) {}
+#include "base/filename.h"
+
+STREAM::STREAM(const char* filename, const char* mode) : File(FILENAME::fsopen(filename, mode)) {}
 
 bool STREAM::Close() {
   bool ok = !File || fclose(File) == 0;
@@ -25,8 +24,8 @@ STRING LastErrorText() {
 }
 
 int FileSize(const char* filename) {
-  WIN32_FILE_ATTRIBUTE_DATA data;
-  if (!filename || !GetFileAttributesExA(filename, GetFileExInfoStandard, &data)) return -1;
-  if (data.nFileSizeHigh != 0 || data.nFileSizeLow > static_cast<DWORD>(INT_MAX)) return -1;
-  return static_cast<int>(data.nFileSizeLow);
+  FILENAME file;
+  file = filename;
+  long long size = file.Size();
+  return size > INT_MAX ? -1 : static_cast<int>(size);
 }

@@ -6,7 +6,8 @@
 
 #include "base/strings.h"
 
-// Writers and "r+" deny everybody, readers deny writers. The stream is closed with the object.
+// Opened through FILENAME::fsopen with the sharing its mode implies: writers and "r+" deny everybody,
+// readers deny writers. The stream is closed with the object.
 class STREAM {
  public:
   STREAM(const char* filename, const char* mode);

@@ -21,6 +21,7 @@
 #include "app/norbaassert.h"
 #include "base/critsec.h"
 #include "base/stream.h"
+#include "base/unicode.h"
 
 static const char kAssertUnit[] = "strings";
 
@@ -135,47 +136,74 @@ static const wchar_t* TextOfW(const wchar_t* p, const char* label) {
 }
 
 // ---------------------------------------------------------------------------------------------------
-// Code-page bridge between 8-bit text and UTF-16. The platform converters serve for now; the program's
-// own code-page tables take their place here.
+// Code-page bridge between 8-bit text and UTF-16. The code-page converter's tables serve the code pages
+// it knows one character at a time and UTF-8 through its decoder and encoder; the system code page, code
+// pages with lead bytes and code pages without a table go to the platform, whose converters see whole
+// texts. What the platform cannot convert keeps each byte (or each unit's low byte) as it is.
+
+static bool ConvertsByTable(int codepage) {
+  if (codepage == UNICODE_CPFLAT || codepage == 1000) return true;
+  const UNICODETABLE* table = UNICODE::Get().TableInfo(codepage);
+  return table && !table->MultiByte;
+}
 
 static UINT PlatformCodePage(int codepage) {
-  switch (codepage) {
-    case UNICODE_CPSYSTEM:
-    case 1000:
-      return CP_ACP;
-    case UNICODE_CPUTF8:
-      return CP_UTF8;
-    case 999:
-      return 10000;  // Mac OS Roman
-    default:
-      return codepage > 0 ? static_cast<UINT>(codepage) : CP_ACP;
-  }
+  return codepage == UNICODE_CPSYSTEM || codepage <= 0 ? CP_ACP : static_cast<UINT>(codepage);
+}
+
+// Copies at most `capacity` of `n` converted items to `out` and returns their number, or `n` when `out`
+// is null.
+template <typename T>
+static int Deliver(const T* from, int n, T* out, int capacity) {
+  if (!out) return n;
+  if (n > capacity) n = capacity;
+  if (n > 0) memcpy(out, from, static_cast<size_t>(n) * sizeof(T));
+  return n;
 }
 
 // Converts `len` bytes into at most `capacity` units at `out`, or counts the units when `out` is null.
-// A code page the platform does not know converts each byte to its own code point.
 static int BytesToUnits(const char* text, int len, int codepage, wchar_t* out, int capacity) {
   if (len <= 0) return 0;
-  if (codepage != UNICODE_CPFLAT) {
+  if (codepage == UNICODE_CPUTF8) {
+    WSTRING units;
+    UTF8STATE state = {};
+    UNICODE::DecodeUTF8(text, len, units, state);
+    UNICODE::FinishUTF8(units, state);
+    return Deliver(units.GetBuffer(), units.Length(), out, capacity);
+  }
+  bool bytable = ConvertsByTable(codepage);
+  if (!bytable) {
     int n = MultiByteToWideChar(PlatformCodePage(codepage), 0, text, len, out, capacity);
     if (n > 0) return n;
   }
   if (!out) return len;
   int n = len < capacity ? len : capacity;
-  for (int i = 0; i < n; i++) out[i] = static_cast<unsigned char>(text[i]);
+  const UNICODE& converter = UNICODE::Get();
+  for (int i = 0; i < n; i++) {
+    out[i] = converter.ToUnicode(static_cast<unsigned char>(text[i]), bytable ? codepage : UNICODE_CPFLAT);
+  }
   return n;
 }
 
-// The reverse of BytesToUnits; a code page the platform does not know keeps each unit's low byte.
+// The reverse of BytesToUnits: `length` units into at most `capacity` bytes, or the count of bytes.
 static int UnitsToBytes(const wchar_t* text, int length, int codepage, char* out, int capacity) {
   if (length <= 0) return 0;
-  if (codepage != UNICODE_CPFLAT) {
+  if (codepage == UNICODE_CPUTF8) {
+    STRING bytes;
+    UNICODE::EncodeUTF8(text, length, bytes);
+    return Deliver(bytes.GetBuffer(), bytes.Length(), out, capacity);
+  }
+  bool bytable = ConvertsByTable(codepage);
+  if (!bytable) {
     int n = WideCharToMultiByte(PlatformCodePage(codepage), 0, text, length, out, capacity, nullptr, nullptr);
     if (n > 0) return n;
   }
   if (!out) return length;
   int n = length < capacity ? length : capacity;
-  for (int i = 0; i < n; i++) out[i] = static_cast<char>(text[i] & 0xFF);
+  const UNICODE& converter = UNICODE::Get();
+  for (int i = 0; i < n; i++) {
+    out[i] = static_cast<char>(converter.FromUnicode(text[i], bytable ? codepage : UNICODE_CPFLAT));
+  }
   return n;
 }
 

@@ -36,16 +36,16 @@ static HMODULE LoadHookModule(const char* programdirectory) {
 
 bool HOOKLIBRARY::Load(const char* programdirectory) {
   Free();
-  if (!Library.Attach(LoadHookModule(programdirectory))) return false;
-  SetupHook = Library.Get<SETUPHOOKPROC>("SetupHook");
+  if (!Library.Attach(LoadHookModule(programdirectory), "SETUPHOOK.dll")) return false;
+  SetupHook = Library.GetFunction<SETUPHOOKPROC>("SetupHook");
   Assert(SetupHook != nullptr, "fpSetupHook", kAssertUnit, 69);
-  NewSetupHook = Library.Get<NEWSETUPHOOKPROC>("NewSetupHook");
+  NewSetupHook = Library.GetFunction<NEWSETUPHOOKPROC>("NewSetupHook");
   return true;
 }
 
 void HOOKLIBRARY::Free() {
   if (!Library.IsLoaded()) return;
-  Library.Free();
+  Library.Unload();
   SetupHook = nullptr;
   // Nothing may call into the freed library any more.
   NewSetupHook = NewSetupHookDummy;

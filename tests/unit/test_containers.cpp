@@ -1,0 +1,478 @@
+// Tests of the owning arrays (DYNARRAY, STRINGARRAY, WSTRINGARRAY) and of the synchronisation objects
+// they rest on (MUTEXSEM, EVENTSEM, the critical section, RAISETHREADPRIORITY), threads included.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <atomic>
+#include <cstdio>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "app/norbaassert.h"
+#include "base/critsec.h"
+#include "base/dynarray.h"
+#include "base/semaphores.h"
+#include "base/stringarray.h"
+#include "base/wstringarray.h"
+#include "scratchdir.h"
+
+namespace {
+
+struct REPORT {
+  std::string Condition, SourceFile, Info;
+};
+
+std::mutex gReportsLock;
+std::vector<REPORT> gReports;
+
+void Observe(const char* condition, const char* sourcefile, int, const char* info) {
+  std::lock_guard<std::mutex> lock(gReportsLock);
+  gReports.push_back({condition, sourcefile, info ? info : ""});
+}
+
+class ContainerTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    gReports.clear();
+    AssertSetObserver(Observe);
+  }
+  void TearDown() override { AssertSetObserver(nullptr); }
+
+  // The reports so far as "unit: condition [info]" lines, in order; clears them.
+  static std::vector<std::string> TakeReports() {
+    std::lock_guard<std::mutex> lock(gReportsLock);
+    std::vector<std::string> lines;
+    for (const REPORT& r : gReports) lines.push_back(r.SourceFile + ": " + r.Condition + " [" + r.Info + "]");
+    gReports.clear();
+    return lines;
+  }
+};
+
+std::string Text(const STRING& s) { return std::string(s.GetBuffer() ? s.GetBuffer() : "", s.Length()); }
+
+std::vector<std::string> Items(const STRINGARRAY& array) {
+  std::vector<std::string> items;
+  for (int i = 0; i < array.Count(); i++) items.push_back(Text(array[i]));
+  return items;
+}
+
+std::string Address(const void* p) {
+  char text[32];
+  snprintf(text, sizeof(text), "%p", p);
+  return text;
+}
+
+// ---------------------------------------------------------------------------------------------------
+// DYNARRAY through STRINGARRAY
+
+TEST_F(ContainerTest, GrowsByItsIncrementAndKeepsOrder) {
+  STRINGARRAY array(64, 64);
+  for (int i = 0; i < 64; i++) array.Add(STRING(i));
+  EXPECT_EQ(array.GetMaxItems(), 64);
+  EXPECT_EQ(array.Insert(0, STRING("first", 1252)), 0);
+  EXPECT_EQ(array.GetMaxItems(), 128);
+  ASSERT_EQ(array.Count(), 65);
+  EXPECT_EQ(Text(array[0]), "first");
+  for (int i = 0; i < 64; i++) EXPECT_EQ(array[i + 1].atoi(), i);
+
+  // An increment of -1 follows the initial size; with nothing to follow the array still grows.
+  DYNARRAY<STRING> empty("EMPTY", 0, -1);
+  for (int i = 0; i < 3; i++) EXPECT_EQ(empty.Add(STRING(i)), i);
+  EXPECT_EQ(empty.Count(), 3);
+  EXPECT_TRUE(TakeReports().empty());
+}
+
+TEST_F(ContainerTest, ItemsAreOwnedCopies) {
+  STRING original("abc", 1252);
+  STRINGARRAY array;
+  array.Add(original);
+  original.Append("def");
+  EXPECT_EQ(Text(array[0]), "abc");
+
+  STRINGARRAY copy(array);
+  copy[0].Append("!");
+  STRINGARRAY assigned;
+  assigned.Add("old");
+  assigned = copy;
+  assigned[0].Append("?");
+  assigned = assigned;
+  EXPECT_EQ(Items(array), std::vector<std::string>({"abc"}));
+  EXPECT_EQ(Items(copy), std::vector<std::string>({"abc!"}));
+  EXPECT_EQ(Items(assigned), std::vector<std::string>({"abc!?"}));
+
+  // An item added from the array itself is copied before anything moves.
+  array.Insert(0, array[0]);
+  EXPECT_EQ(Items(array), std::vector<std::string>({"abc", "abc"}));
+}
+
+TEST_F(ContainerTest, DeletingClosesGapsAndClearFreesSlots) {
+  STRINGARRAY array(4, 4);
+  for (const char* s : {"a", "b", "c", "d", "e"}) array.Add(s);
+  EXPECT_TRUE(array.DeleteItem(1));
+  EXPECT_EQ(Items(array), std::vector<std::string>({"a", "c", "d", "e"}));
+  EXPECT_TRUE(array.Swap(0, 3));
+  EXPECT_EQ(Items(array), std::vector<std::string>({"e", "c", "d", "a"}));
+  array.DeleteAll();
+  EXPECT_EQ(array.Count(), 0);
+  EXPECT_EQ(array.GetMaxItems(), 8);
+  array.Add("x");
+  array.Clear();
+  EXPECT_EQ(array.Count(), 0);
+  EXPECT_EQ(array.GetMaxItems(), 0);
+  EXPECT_EQ(array.Add("again"), 0);
+  EXPECT_EQ(Items(array), std::vector<std::string>({"again"}));
+  EXPECT_TRUE(TakeReports().empty());
+}
+
+TEST_F(ContainerTest, IndexErrorsAreReportedAndHarmless) {
+  STRINGARRAY array(64, 64);
+  for (int i = 0; i < 5; i++) array.Add(STRING(i));
+  const std::string self = Address(&array);
+
+  STRING& outside = array.Get(5);
+  EXPECT_TRUE(outside.IsEmpty());
+  outside = STRING("written", 1252);  // must not land in the array
+  EXPECT_TRUE(array[-1].IsEmpty());
+  EXPECT_EQ(array.Insert(7, STRING("x", 1252)), -1);
+  EXPECT_EQ(array.Insert(-1, STRING("x", 1252)), -1);
+  EXPECT_FALSE(array.Swap(-1, 5));
+  EXPECT_FALSE(array.DeleteItem(5));
+  EXPECT_EQ(array.Count(), 5);
+  EXPECT_EQ(Items(array), std::vector<std::string>({"0", "1", "2", "3", "4"}));
+
+  EXPECT_EQ(TakeReports(),
+            std::vector<std::string>({
+                "dynarray: FALSE [i= 5, max= 64, count= 5, type= STRINGARRAY, this= " + self + "]",
+                "dynarray: FALSE [i= -1, max= 64, count= 5, type= STRINGARRAY, this= " + self + "]",
+                "dynarray: pos>=0 && pos<=this->ItemCount [7/5]",
+                "dynarray: pos>=0 && pos<=this->ItemCount [-1/5]",
+                "dynarray: pos1>=0 && pos1<this->ItemCount []",
+                "dynarray: pos2>=0 && pos2<this->ItemCount []",
+                "dynarray: pos>=0 && pos<this->ItemCount []",
+            }));
+
+  // The empty item is fresh on every bad read.
+  EXPECT_TRUE(array.Get(99).IsEmpty());
+}
+
+TEST_F(ContainerTest, SortIsStableAndFollowsTheFlags) {
+  STRINGARRAY numbers;
+  for (const char* s : {"10", "9", "010", "abc", "-3", "9"}) numbers.Add(s);
+  numbers.Sort(STRINGARRAY_COMPARE_NUMERIC);
+  EXPECT_EQ(Items(numbers), std::vector<std::string>({"-3", "abc", "9", "9", "10", "010"}));
+
+  STRINGARRAY words;
+  for (const char* s : {"b", "B", "a", "A", "b"}) words.Add(s);
+  STRINGARRAY exact(words);
+  words.Sort(STRINGARRAY_COMPARE_NOCASE);
+  EXPECT_EQ(Items(words), std::vector<std::string>({"a", "A", "b", "B", "b"}));
+  exact.Sort(0);
+  EXPECT_EQ(Items(exact), std::vector<std::string>({"A", "B", "a", "b", "b"}));
+
+  // Numeric comparison does not overflow on distant values.
+  EXPECT_LT(numbers.Compare(STRING("-2147483648", 1252), STRING("2147483647", 1252), STRINGARRAY_COMPARE_NUMERIC), 0);
+
+  // A plain DYNARRAY has no ordering of its own.
+  DYNARRAY<int> plain("PLAIN", 2);
+  plain.Add(2);
+  plain.Add(1);
+  plain.Sort(0);
+  std::vector<std::string> reports = TakeReports();
+  ASSERT_FALSE(reports.empty());
+  EXPECT_EQ(reports[0], "dynarray: FALSE []");
+}
+
+TEST_F(ContainerTest, ReorderAndExchange) {
+  STRINGARRAY array;
+  for (const char* s : {"a", "b", "c"}) array.Add(s);
+  const int order[] = {2, 0, 1};
+  EXPECT_TRUE(array.Reorder(order, 3));
+  EXPECT_EQ(Items(array), std::vector<std::string>({"c", "a", "b"}));
+  const int repeated[] = {0, 0, 1};
+  EXPECT_FALSE(array.Reorder(repeated, 3));
+  const int outside[] = {0, 1, 3};
+  EXPECT_FALSE(array.Reorder(outside, 3));
+  EXPECT_FALSE(array.Reorder(order, 2));
+  EXPECT_EQ(Items(array), std::vector<std::string>({"c", "a", "b"}));
+  EXPECT_EQ(TakeReports().size(), 3u);
+
+  STRINGARRAY other;
+  other.Add("z");
+  array.Exchange(other);
+  EXPECT_EQ(Items(array), std::vector<std::string>({"z"}));
+  EXPECT_EQ(Items(other), std::vector<std::string>({"c", "a", "b"}));
+  EXPECT_STREQ(other.GetTypeTag(), "STRINGARRAY");
+}
+
+// ---------------------------------------------------------------------------------------------------
+// STRINGARRAY: splitting, finding, loading
+
+TEST_F(ContainerTest, SplitKeepsEveryPiece) {
+  EXPECT_EQ(Items(STRINGARRAY("a,,b,", ",")), std::vector<std::string>({"a", "", "b", ""}));
+  EXPECT_EQ(Items(STRINGARRAY("", ",")), std::vector<std::string>({""}));
+  EXPECT_EQ(Items(STRINGARRAY("a;b,c d", ";, ")), std::vector<std::string>({"a", "b", "c", "d"}));
+  EXPECT_EQ(Items(STRINGARRAY("abc", "")), std::vector<std::string>({"abc"}));
+  EXPECT_EQ(Items(STRINGARRAY(",", ",")), std::vector<std::string>({"", ""}));
+  // A STRING source may hold NUL bytes: they are data, never separators.
+  STRING binary("x\0y|z", 5, 0);
+  STRINGARRAY pieces(binary, "|");
+  ASSERT_EQ(pieces.Count(), 2);
+  EXPECT_EQ(Text(pieces[0]), std::string("x\0y", 3));
+  EXPECT_EQ(Text(pieces[1]), "z");
+}
+
+TEST_F(ContainerTest, FindModes) {
+  STRINGARRAY array;
+  for (const char* s : {"Alpha", "beta", "0042", "Gamma Ray", "alpha"}) array.Add(s);
+  EXPECT_EQ(array.Find("ALPHA", STRINGARRAY_FIND_EQUAL), 0);
+  EXPECT_EQ(array.Find("alp", STRINGARRAY_FIND_EQUAL), -1);
+  EXPECT_EQ(array.Find("BE", STRINGARRAY_FIND_PREFIX), 1);
+  EXPECT_EQ(array.Find("ray", STRINGARRAY_FIND_PREFIX), -1);
+  EXPECT_EQ(array.Find("A R", STRINGARRAY_FIND_CONTAINS), 3);
+  EXPECT_EQ(array.Find("42", STRINGARRAY_FIND_NUMBER), 2);
+  EXPECT_EQ(array.Find("missing"), -1);
+  EXPECT_TRUE(TakeReports().empty());
+  EXPECT_EQ(array.Find("Alpha", 7), -1);
+  EXPECT_EQ(TakeReports().size(), 1u);
+}
+
+TEST_F(ContainerTest, LoadReadsLinesBeforeExistingItems) {
+  uidriver::ScratchDir dir;
+  std::string longline(100000, 'L');
+  std::string text = "one\r\ntwo\n\nthree\r\n" + longline + "\nnul";
+  text += std::string(1, '\0') + "byte\nafter\x1a" "z\nlast";
+  ASSERT_TRUE(dir.WriteText("lines.txt", text));
+  STRINGARRAY array;
+  array.Add("kept");
+  EXPECT_EQ(array.Load(dir.Path("lines.txt").c_str(), false), 8);
+  EXPECT_EQ(Items(array), std::vector<std::string>({"one", "two", "", "three", longline, std::string("nul\0byte", 8),
+                                                    "after\x1az", "last", "kept"}));
+
+  // No last line when the file ends with LF; escapes decoded on request.
+  ASSERT_TRUE(dir.WriteText("escaped.txt", "a\\tb\\x41\r\n"));
+  STRINGARRAY unescaped;
+  EXPECT_EQ(unescaped.Load(dir.Path("escaped.txt").c_str(), true), 1);
+  EXPECT_EQ(Items(unescaped), std::vector<std::string>({"a\tbA"}));
+
+  STRINGARRAY missing;
+  missing.Add("x");
+  EXPECT_EQ(missing.Load(dir.Path("none.txt").c_str(), false), 0);
+  EXPECT_EQ(Items(missing), std::vector<std::string>({"x"}));
+  EXPECT_TRUE(TakeReports().empty());
+}
+
+TEST_F(ContainerTest, WideArraySplitsFindsAndCompares) {
+  WSTRINGARRAY array(L"Eins;zwei;;\x00c4rger;0012", L";");
+  ASSERT_EQ(array.Count(), 5);
+  EXPECT_EQ(array[3].Length(), 5);
+  EXPECT_EQ(array.Find(L"EINS"), 0);
+  EXPECT_EQ(array.Find(L"ZW", STRINGARRAY_FIND_PREFIX), 1);
+  EXPECT_EQ(array.Find(L"RGE", STRINGARRAY_FIND_CONTAINS), 3);
+  EXPECT_EQ(array.Find(L"12", STRINGARRAY_FIND_NUMBER), 4);
+  EXPECT_EQ(array.Find(L"drei"), -1);
+  EXPECT_GT(array.Compare(WSTRING(L"100"), WSTRING(L"20"), STRINGARRAY_COMPARE_NUMERIC), 0);
+  EXPECT_EQ(array.Compare(WSTRING(L"abc"), WSTRING(L"ABC"), STRINGARRAY_COMPARE_NOCASE), 0);
+  EXPECT_NE(array.Compare(WSTRING(L"abc"), WSTRING(L"ABC"), 0), 0);
+  EXPECT_STREQ(array.GetTypeTag(), "WSTRINGARRAY");
+  EXPECT_TRUE(array.Get(9).IsEmpty());
+  std::vector<std::string> reports = TakeReports();
+  ASSERT_EQ(reports.size(), 1u);
+  EXPECT_NE(reports[0].find("type= WSTRINGARRAY"), std::string::npos);
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Locks and threads
+
+// Runs `work` on another thread and waits for it.
+template <typename F>
+void OnOtherThread(F work) {
+  std::thread other(work);
+  other.join();
+}
+
+TEST_F(ContainerTest, MutexIsRecursivePerThreadAndExcludesOthers) {
+  MUTEXSEM mutex;
+  ASSERT_NE(mutex.Handle(), nullptr);
+  ASSERT_TRUE(mutex.Obtain());
+  ASSERT_TRUE(mutex.Obtain());
+  bool got = true;
+  OnOtherThread([&] { got = mutex.Obtain(50); });
+  EXPECT_FALSE(got);
+  ASSERT_TRUE(mutex.Release());
+  OnOtherThread([&] { got = mutex.Obtain(50); });
+  EXPECT_FALSE(got) << "one Release must not free a mutex obtained twice";
+  ASSERT_TRUE(mutex.Release());
+  OnOtherThread([&] {
+    got = mutex.Obtain(50);
+    if (got) mutex.Release();
+  });
+  EXPECT_TRUE(got);
+
+  // Releasing a mutex one does not hold is a failure with its report.
+  EXPECT_FALSE(mutex.Release());
+  std::vector<std::string> reports = TakeReports();
+  ASSERT_EQ(reports.size(), 1u);
+  EXPECT_EQ(reports[0], "osys_win32: ok [handle= " + Address(mutex.Handle()) + "]");
+}
+
+TEST_F(ContainerTest, AbandonedMutexCountsAsObtained) {
+  MUTEXSEM mutex;
+  OnOtherThread([&] { mutex.Obtain(); });  // the thread ends holding it
+  EXPECT_TRUE(mutex.Obtain(1000));
+  EXPECT_TRUE(mutex.Release());
+}
+
+TEST_F(ContainerTest, NamedMutexIsSharedByName) {
+  char name[64];
+  snprintf(name, sizeof(name), "NorbaContainerTest_%lu", GetCurrentProcessId());
+  MUTEXSEM first(true, name);
+  EXPECT_FALSE(first.AlreadyExisted());
+  bool got = true, existed = false;
+  OnOtherThread([&] {
+    MUTEXSEM second(false, name);
+    existed = second.AlreadyExisted();
+    got = second.Obtain(50);
+  });
+  EXPECT_TRUE(existed);
+  EXPECT_FALSE(got) << "the first one was created owned";
+  EXPECT_TRUE(first.Release());
+}
+
+TEST_F(ContainerTest, ArrayLockHoldsOtherThreadsOff) {
+  STRINGARRAY array;
+  EVENTSEM started;
+  std::atomic<bool> added{false};
+  ASSERT_TRUE(array.Lock());
+  std::thread other([&] {
+    started.Set();
+    array.Add("other");
+    added = true;
+  });
+  ASSERT_TRUE(started.Wait(5000));
+  Sleep(100);
+  EXPECT_FALSE(added.load()) << "Add must wait for the lock";
+  array.Add("mine");  // the holder itself gets through: the lock is recursive
+  array.Unlock();
+  other.join();
+  EXPECT_EQ(Items(array), std::vector<std::string>({"mine", "other"}));
+}
+
+TEST_F(ContainerTest, ConcurrentAddsLoseNothing) {
+  STRINGARRAY array(0, 16);
+  std::vector<std::thread> threads;
+  for (int t = 0; t < 4; t++)
+    threads.emplace_back([&array, t] {
+      for (int i = 0; i < 300; i++) array.Add(STRING(t * 1000 + i));
+    });
+  for (std::thread& thread : threads) thread.join();
+  ASSERT_EQ(array.Count(), 1200);
+  array.Sort(STRINGARRAY_COMPARE_NUMERIC);
+  for (int t = 0; t < 4; t++)
+    for (int i = 0; i < 300; i++) EXPECT_EQ(array[t * 300 + i].atoi(), t * 1000 + i);
+}
+
+TEST_F(ContainerTest, EventIsManualReset) {
+  EVENTSEM event;
+  EXPECT_FALSE(event.Wait(0));
+  EXPECT_TRUE(event.Set());
+  EXPECT_TRUE(event.Wait(0));
+  EXPECT_TRUE(event.Wait(0)) << "a manual-reset event stays set";
+  EXPECT_TRUE(event.Reset());
+  EXPECT_FALSE(event.Wait(10));
+  EVENTSEM set(true);
+  EXPECT_TRUE(set.Wait(0));
+
+  std::atomic<int> woken{0};
+  std::vector<std::thread> waiters;
+  for (int i = 0; i < 3; i++)
+    waiters.emplace_back([&] {
+      if (event.Wait(5000)) woken++;
+    });
+  Sleep(50);
+  EXPECT_EQ(woken.load(), 0);
+  event.Set();
+  for (std::thread& waiter : waiters) waiter.join();
+  EXPECT_EQ(woken.load(), 3) << "one Set releases every waiter";
+  EXPECT_TRUE(TakeReports().empty());
+}
+
+// A window whose procedure counts the messages it was sent.
+LRESULT CALLBACK CountingProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message == WM_APP) {
+    ++*reinterpret_cast<int*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    return 42;
+  }
+  return DefWindowProcA(window, message, wparam, lparam);
+}
+
+TEST_F(ContainerTest, WaitOnWindowThreadKeepsMessagesFlowing) {
+  WNDCLASSA wc = {};
+  wc.lpfnWndProc = CountingProc;
+  wc.hInstance = GetModuleHandleA(nullptr);
+  wc.lpszClassName = "NorbaMutexTestWindow";
+  RegisterClassA(&wc);
+  HWND window = CreateWindowA(wc.lpszClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
+  ASSERT_NE(window, nullptr);
+  int handled = 0;
+  SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&handled));
+
+  MUTEXSEM mutex;
+  mutex.SetWindowThread(GetCurrentThreadId());
+  EVENTSEM holding;
+  DWORD_PTR answer = 0;
+  LRESULT sent = 0;
+  // The holder sends to the window before it lets go: without message flow in Obtain both would wait.
+  std::thread holder([&] {
+    mutex.Obtain();
+    holding.Set();
+    sent = SendMessageTimeoutA(window, WM_APP, 0, 0, SMTO_NORMAL, 5000, &answer);
+    mutex.Release();
+  });
+  ASSERT_TRUE(holding.Wait(5000));
+  EXPECT_TRUE(mutex.Obtain(10000));
+  mutex.Release();
+  holder.join();
+  EXPECT_NE(sent, 0);
+  EXPECT_EQ(answer, 42u);
+  EXPECT_EQ(handled, 1);
+  DestroyWindow(window);
+}
+
+TEST_F(ContainerTest, CriticalSectionExcludesAndNests) {
+  CRITICALSECTION section;
+  long counter = 0;
+  std::vector<std::thread> threads;
+  for (int t = 0; t < 4; t++)
+    threads.emplace_back([&] {
+      for (int i = 0; i < 20000; i++) {
+        CRITICALSECTIONLOCK outer(section);
+        CRITICALSECTIONLOCK inner(section);
+        long seen = counter;
+        counter = seen + 1;
+      }
+    });
+  for (std::thread& thread : threads) thread.join();
+  EXPECT_EQ(counter, 80000);
+}
+
+TEST_F(ContainerTest, ThreadPriorityIsRestored) {
+  HANDLE self = GetCurrentThread();
+  int before = GetThreadPriority(self);
+  {
+    RAISETHREADPRIORITY raise(THREAD_PRIORITY_ABOVE_NORMAL);
+    EXPECT_TRUE(raise.IsRaised());
+    EXPECT_EQ(GetThreadPriority(self), THREAD_PRIORITY_ABOVE_NORMAL);
+    EXPECT_TRUE(raise.SetPriority(THREAD_PRIORITY_HIGHEST));
+    EXPECT_EQ(GetThreadPriority(self), THREAD_PRIORITY_HIGHEST);
+  }
+  EXPECT_EQ(GetThreadPriority(self), before);
+  {
+    RAISETHREADPRIORITY raise(THREAD_PRIORITY_ABOVE_NORMAL, THREAD_PRIORITY_LOWEST);
+  }
+  EXPECT_EQ(GetThreadPriority(self), THREAD_PRIORITY_LOWEST);
+  SetThreadPriority(self, before);
+}
+
+}  // namespace
