@@ -1,28 +1,166 @@
-// Trace facility, first stage: the calls exist and answer as if tracing were off.
-// The log targets, line headers and depth marks come with the trace log itself.
+// The trace facility: one process-wide log that every class writes its running commentary to.
+// Lines carry the elapsed time, the thread and an indentation that follows nested operations; the
+// /LOG options choose the target (a file, the debugger, a console, standard error) and the verbosity.
 #include "app/logit.h"
 
+#include <windows.h>
+
+#include <cstdarg>
+#include <cstdio>
 #include <cstring>
 
+#include "app/logstate.h"
+#include "app/norbaassert.h"
+#include "base/critsec.h"
+#include "base/strings.h"
+
+static const char kAssertUnit[] = "logit";
+
+LOGSTATE& Log() {
+  static LOGSTATE state;
+  return state;
+}
+
+// The log lock lives as long as the process: a writer on another thread may still hold it while the
+// log is closed, so closing never destroys it.
+CRITICALSECTION& LogLock() {
+  static CRITICALSECTION lock;
+  return lock;
+}
+
+namespace {
+
+const int kMaxDepth = 30;
+const char kDepthBars[] = "| | | | | | | | | | | | | | | | | | | ";
+
+double NowSeconds() {
+  LARGE_INTEGER count, frequency;
+  if (!QueryPerformanceCounter(&count) || !QueryPerformanceFrequency(&frequency) || frequency.QuadPart == 0)
+    return GetTickCount() / 1000.0;
+  return static_cast<double>(count.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+bool LevelSelected(int level) {
+  unsigned bits = static_cast<unsigned>(level);
+  if ((bits & 15) > (Log().Level & 15)) return false;
+  unsigned categories = bits & ~15u;
+  return categories == 0 || (categories & Log().Level) != 0;
+}
+
+void WriteRaw(const char* text, int length) {
+  LOGSTATE& log = Log();
+  if (log.Handle) {
+    DWORD written = 0;
+    WriteFile(log.Handle, text, static_cast<DWORD>(length), &written, nullptr);
+  }
+  if (log.DebugOutput) OutputDebugStringA(text);
+}
+
+// Depth and blank-line marks at the start of a text; returns the text behind an applied mark.
+const char* ApplyMarks(const char* text, STRING& prefix) {
+  LOGSTATE& log = Log();
+  DWORD self = GetCurrentThreadId();
+  bool mine = log.Depth == 0 || log.DepthOwner == self;
+  if (text[0] == '[' && mine) {
+    if (strncmp(text, "[>>]", 4) == 0 && log.Depth < kMaxDepth) {
+      if (log.Depth == 0) log.DepthOwner = self;
+      log.Depth += 2;
+      return text + 4;
+    }
+    if (strncmp(text, "[<<]", 4) == 0 && log.Depth >= 2) {
+      log.Depth -= 2;
+      if (log.Depth == 0) log.DepthOwner = 0;
+      prefix.SetLength(prefix.Length() < log.Depth ? prefix.Length() : log.Depth);
+      return text + 4;
+    }
+    if (strncmp(text, "[!1]", 4) == 0 || strncmp(text, "[!2]", 4) == 0) {
+      char mark = text[2];
+      if (log.LastMark && log.LastMark != mark) WriteTrace("\n", nullptr);
+      log.LastMark = mark;
+      return text + 4;
+    }
+  }
+  if (log.LastMark) {
+    log.LastMark = 0;
+    WriteTrace("\n", nullptr);
+  }
+  return text;
+}
+
+STRING IndentPrefix() {
+  LOGSTATE& log = Log();
+  if (log.Depth <= 0) return STRING("", 1252);
+  if (log.DepthOwner != GetCurrentThreadId()) return STRING("@ ", 1252);
+  return STRING(kDepthBars, log.Depth, 0);
+}
+
+}  // namespace
+
+void WriteTrace(const char* format, va_list* args) {
+  LOGSTATE& log = Log();
+  double now = NowSeconds();
+  if (log.BaseTime == 0) log.BaseTime = now;
+  if (!log.MainThread) log.MainThread = GetCurrentThreadId();
+  double elapsed = now - log.BaseTime;
+  if (!log.FileActive && !log.DebugOutput) return;
+
+  CRITICALSECTIONLOCK lock(LogLock());
+  STRING prefix = IndentPrefix();
+  const char* text = ApplyMarks(format, prefix);
+
+  char logitbuf[8192];
+  int howmany = 0;
+  if (log.AtLineStart) {
+    DWORD tid = GetCurrentThreadId();
+    howmany = snprintf(logitbuf, sizeof(logitbuf), "[%07.3lf%c%04x] %s", elapsed,
+                       tid == log.MainThread ? ':' : '#', static_cast<unsigned>(tid & 0xFFFFF), prefix.c_str());
+    if (howmany < 0) howmany = 0;
+  }
+  size_t room = sizeof(logitbuf) - static_cast<size_t>(howmany);
+  int added;
+  if (args && strchr(text, '%')) {
+    added = vsnprintf(logitbuf + howmany, room, text, *args);
+  } else {
+    added = static_cast<int>(strlen(text));
+    snprintf(logitbuf + howmany, room, "%s", text);
+  }
+  bool cut = added < 0 || static_cast<size_t>(added) >= room;
+  howmany = cut ? static_cast<int>(sizeof(logitbuf)) - 1 : howmany + added;
+  bool endsline = howmany > 0 && logitbuf[howmany - 1] == '\n';
+  if (cut) {
+    // A cut text still ends its line, so that the next trace starts a line of its own.
+    logitbuf[howmany - 2] = '\r';
+    logitbuf[howmany - 1] = '\n';
+    endsline = true;
+  } else if (endsline) {
+    logitbuf[howmany - 1] = '\r';
+    logitbuf[howmany++] = '\n';
+    logitbuf[howmany] = '\0';
+  }
+  log.AtLineStart = endsline;
+  WriteRaw(logitbuf, howmany);
+  // An over-long line is reported quietly: tracing never stops the program with a question.
+  if (cut) Assert(0, "howmany < sizeof(logitbuf)", kAssertUnit, __LINE__, nullptr, 1);
+}
+
 int logit(const char* format, ...) {
-  (void)format;
-  return 0;
+  if (!Log().TracingOn || !format) return 0;
+  va_list args;
+  va_start(args, format);
+  WriteTrace(format, &args);
+  va_end(args);
+  return 1;
 }
 
 int logitlevel(int level, const char* format, ...) {
-  (void)level;
-  (void)format;
-  return 0;
+  if (!Log().TracingOn || !LevelSelected(level)) return 0;
+  if (!format) return 1;
+  va_list args;
+  va_start(args, format);
+  WriteTrace(format, &args);
+  va_end(args);
+  return 1;
 }
 
-bool LogitOption(const char* arg) {
-  if (!arg) return false;
-  if (arg[0] != '/' && arg[0] != '-') return false;
-  const char* name = arg + 1;
-  static const char* const kOptions[] = {"LOG", "D:", "NOASSERT", "CRASHDUMP"};
-  for (const char* option : kOptions)
-    if (_strnicmp(name, option, strlen(option)) == 0) return true;
-  return false;
-}
-
-bool LogitIsOn() { return false; }
+bool LogitIsOn() { return Log().TracingOn; }
+bool LogitNoAssert() { return Log().NoAssert; }

@@ -8,3 +8,5 @@ bool LogitOption(const char* arg);
 
 // True while a trace target is open (the crash handler reads it).
 bool LogitIsOn();
+// True while /NOASSERT is in force: assertion reports show no box.
+bool LogitNoAssert();

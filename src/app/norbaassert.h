@@ -1,5 +1,6 @@
 // Assertion reports: a condition that a correct program keeps turned out false.
-// The caller goes on with its fallback after the report; NORBA_ASSERT names the condition by its own text.
+// The report is traced, appended to assert.log and shown as a Yes/No box; the caller goes on with its
+// fallback. NORBA_ASSERT names the condition by its own text.
 #pragma once
 
 int Assert(int ok, const char* condition, const char* sourcefile, int line, const char* info = nullptr,
@@ -13,5 +14,10 @@ int Assert(int ok, const char* condition, const char* sourcefile, int line, cons
 typedef void (*ASSERTOBSERVER)(const char* condition, const char* sourcefile, int line, const char* info);
 void AssertSetObserver(ASSERTOBSERVER observer);
 
-// Crash dumps: level 0 keeps them off; a higher level only ever raises it.
+// Crash dumps: level 0 keeps them off; a higher level only ever raises it and installs the crash
+// handler, which writes a minidump, offers its upload and ends the process with exit code 42.
 void EnableCrashDump(int level);
+int CrashDumpLevel();
+// Ends the program after the user answered No to an assertion box: through the crash handler when
+// crash dumps are on (a dump is written), else directly.
+[[noreturn]] void EndAfterAssert();

@@ -1,0 +1,250 @@
+// The trace log: options that open and close it, the line header with its thread mark, depth marks
+// with their owner thread, blank-line marks, continued lines, levels, and the log file variants.
+#include <gtest/gtest.h>
+#include <shlobj.h>
+#include <windows.h>
+
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "app/logit.h"
+#include "app/norbaassert.h"
+#include "scratchdir.h"
+
+namespace {
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t end = text.find("\r\n", start);
+    if (end == std::string::npos) end = text.size();
+    lines.push_back(text.substr(start, end - start));
+    start = end + 2;
+  }
+  return lines;
+}
+
+// "[012.345:1a2c] " or "[012.345#1a2c] ": returns what follows the header, or "?" when there is none.
+std::string Body(const std::string& line, char* threadmark = nullptr) {
+  size_t close = line.find("] ");
+  bool ok = line.size() > 14 && line[0] == '[' && line[4] == '.' && (line[8] == ':' || line[8] == '#') &&
+            close != std::string::npos && close >= 13;
+  if (!ok) return "?";
+  if (threadmark) *threadmark = line[8];
+  return line.substr(close + 2);
+}
+
+// Opens the log on a file of a scratch folder and closes it again at the end of the test.
+class OpenLog {
+ public:
+  explicit OpenLog(const std::string& option = "/LOGIT:") {
+    path_ = dir_.Path("trace.log");
+    EXPECT_TRUE(LogitOption((option + path_).c_str()));
+    EXPECT_TRUE(LogitIsOn());
+  }
+  ~OpenLog() { LogitOption("/LOGITCLOSE"); }
+  // The lines written after the two opening lines.
+  std::vector<std::string> Written() {
+    std::vector<std::string> lines = Lines(dir_.ReadText("trace.log"));
+    if (lines.size() >= 2) lines.erase(lines.begin(), lines.begin() + 2);
+    return lines;
+  }
+  const std::string& Path() const { return path_; }
+  uidriver::ScratchDir& Dir() { return dir_; }
+
+ private:
+  uidriver::ScratchDir dir_;
+  std::string path_;
+};
+
+TEST(TraceLog, OffUntilAnOptionOpensIt) {
+  EXPECT_FALSE(LogitIsOn());
+  EXPECT_EQ(0, logit("nothing %d\n", 1));
+  EXPECT_EQ(0, logitlevel(0, nullptr));
+  EXPECT_FALSE(LogitOption("/LOGITX"));
+  EXPECT_FALSE(LogitOption("/HIDE"));
+  EXPECT_FALSE(LogitOption("LOGIT"));
+  EXPECT_TRUE(LogitOption("/D:16"));  // raises the level, opens nothing
+  EXPECT_FALSE(LogitIsOn());
+}
+
+TEST(TraceLog, HeaderOnlyAtLineStartsAndThreadMarks) {
+  OpenLog log("-logit:");
+  std::vector<std::string> opening = Lines(log.Dir().ReadText("trace.log"));
+  ASSERT_GE(opening.size(), 2u);
+  EXPECT_EQ(0u, Body(opening[0]).find("Logging starts at "));
+  EXPECT_EQ(0u, Body(opening[1]).find("Running as "));
+
+  EXPECT_EQ(1, logit("abc"));
+  logit("def %d\n", 42);
+  logit("plain 100%% text\n");
+  std::thread([] { logit("from another thread\n"); }).join();
+  std::vector<std::string> lines = log.Written();
+  ASSERT_EQ(3u, lines.size());
+  char mark = 0;
+  EXPECT_EQ("abcdef 42", Body(lines[0], &mark));
+  EXPECT_EQ(':', mark);
+  EXPECT_EQ("plain 100% text", Body(lines[1]));
+  EXPECT_EQ("from another thread", Body(lines[2], &mark));
+  EXPECT_EQ('#', mark);
+}
+
+TEST(TraceLog, DepthMarksIndentUpToThirtyAndBelongToOneThread) {
+  OpenLog log;
+  for (int i = 0; i < 16; i++) logit("[>>]open %d\n", i);
+  logit("inner\n");
+  std::thread([] {
+    logit("[>>]foreign\n");
+    logit("[<<]foreign\n");
+  }).join();
+  for (int i = 0; i < 16; i++) logit("[<<]close %d\n", i);
+  logit("outer\n");
+
+  std::vector<std::string> lines = log.Written();
+  ASSERT_EQ(36u, lines.size());
+  EXPECT_EQ("open 0", Body(lines[0]));
+  EXPECT_EQ("| open 1", Body(lines[1]));
+  EXPECT_EQ("| | | | | | | | | | | | | | open 14", Body(lines[14]));
+  // The sixteenth opening finds the depth at 30 and keeps its mark.
+  EXPECT_EQ("| | | | | | | | | | | | | | | [>>]open 15", Body(lines[15]));
+  EXPECT_EQ("| | | | | | | | | | | | | | | inner", Body(lines[16]));
+  // Another thread's lines carry "@ " and its marks are not interpreted.
+  EXPECT_EQ("@ [>>]foreign", Body(lines[17]));
+  EXPECT_EQ("@ [<<]foreign", Body(lines[18]));
+  EXPECT_EQ("| | | | | | | | | | | | | | close 0", Body(lines[19]));
+  EXPECT_EQ("close 14", Body(lines[33]));
+  EXPECT_EQ("[<<]close 15", Body(lines[34]));  // depth 0: the mark stays
+  EXPECT_EQ("outer", Body(lines[35]));
+}
+
+TEST(TraceLog, BlankLinesSeparateMarkedGroups) {
+  OpenLog log;
+  logit("[!1]one\n");
+  logit("[!1]one again\n");
+  logit("[!2]two\n");
+  logit("plain\n");
+  std::vector<std::string> lines = log.Written();
+  std::vector<std::string> bodies;
+  for (const std::string& line : lines) bodies.push_back(Body(line));
+  EXPECT_EQ((std::vector<std::string>{"one", "one again", "", "", "two", "", "plain"}), bodies);
+}
+
+TEST(TraceLog, LevelsFilterByVerbosityAndCategory) {
+  OpenLog log;
+  LogitOption("/D:3");
+  EXPECT_EQ(1, logitlevel(2, "level two\n"));
+  EXPECT_EQ(0, logitlevel(12, "level twelve\n"));
+  EXPECT_EQ(1, logitlevel(2, nullptr));
+  EXPECT_EQ(0, logitlevel(0x100, nullptr));  // a category not switched on
+  LogitOption("/D:256");
+  EXPECT_EQ(1, logitlevel(0x101, nullptr));
+  std::vector<std::string> lines = log.Written();
+  ASSERT_GE(lines.size(), 2u);
+  EXPECT_EQ(0u, Body(lines[0]).find("LogitLevel 000000"));  // levels of earlier tests stay
+  EXPECT_EQ("level two", Body(lines[1]));
+}
+
+TEST(TraceLog, OverlongTextIsCutAndReportedQuietly) {
+  static int reports = 0;
+  AssertSetObserver([](const char* condition, const char*, int, const char*) {
+    if (std::string(condition) == "howmany < sizeof(logitbuf)") reports++;
+  });
+  OpenLog log;
+  std::string huge(20000, 'x');
+  logit("%s\n", huge.c_str());
+  logit("after\n");
+  AssertSetObserver(nullptr);
+  std::vector<std::string> lines = log.Written();
+  EXPECT_EQ(1, reports);
+  ASSERT_GE(lines.size(), 2u);
+  EXPECT_EQ(8189u, lines[0].size());  // 8191 bytes with the line end, in a buffer of 8192
+  EXPECT_EQ("after", Body(lines.back()));
+}
+
+TEST(TraceLogFile, TempIsDeletedAtCloseAndAppendKeepsEarlierRuns) {
+  uidriver::ScratchDir dir;
+  std::string path = dir.Path("kept.log");
+  LogitOption(("/LOGIT:" + path).c_str());
+  logit("first run\n");
+  LogitOption("/LOGITCLOSE");
+  EXPECT_FALSE(LogitIsOn());
+  LogitOption(("/LOGITAPPEND:" + path).c_str());
+  logit("second run\n");
+  LogitOption("/LOGITCLOSE");
+  std::string text = dir.ReadText("kept.log");
+  EXPECT_NE(std::string::npos, text.find("first run"));
+  EXPECT_NE(std::string::npos, text.find("second run"));
+
+  std::string temp = dir.Path("temp.log");
+  LogitOption(("/LOGITTEMP:" + temp).c_str());
+  logit("gone soon\n");
+  EXPECT_TRUE(dir.Exists("temp.log"));
+  LogitOption("/LOGITCLOSE");
+  EXPECT_FALSE(dir.Exists("temp.log"));
+}
+
+std::string Folder(int csidl) {
+  char path[MAX_PATH];
+  SHGetFolderPathA(nullptr, csidl, nullptr, 0, path);
+  return path;
+}
+
+// Removes a file in a shell folder when the test ends, however it ends.
+class RemoveAfter {
+ public:
+  explicit RemoveAfter(const std::string& path) : path_(path) {}
+  ~RemoveAfter() { DeleteFileA(path_.c_str()); }
+
+ private:
+  std::string path_;
+};
+
+TEST(TraceLogFile, LevelOptionOpensTheDefaultLogAndUniqueNamesAreUnique) {
+  std::string common = Folder(CSIDL_COMMON_DOCUMENTS) + "\\Norba_TEST_LOGIT_logit.log";
+  RemoveAfter cleanup(common);
+  EXPECT_TRUE(LogitOption("/LOG:16"));
+  EXPECT_TRUE(LogitIsOn());
+  LogitOption("/LOGITCLOSE");
+  EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(common.c_str()));
+
+  LogitOption("/LOGIT:unique");
+  LogitOption("/LOGITCLOSE");
+  std::string pattern = Folder(CSIDL_PERSONAL) + "\\Norba_TEST_LOGIT_Logit_*.log";
+  WIN32_FIND_DATAA found;
+  HANDLE find = FindFirstFileA(pattern.c_str(), &found);
+  ASSERT_NE(INVALID_HANDLE_VALUE, find);
+  FindClose(find);
+  std::string name = found.cFileName;
+  RemoveAfter cleanupunique(Folder(CSIDL_PERSONAL) + "\\" + name);
+  // Norba_TEST_LOGIT_Logit_2026-12-06_11-20-33-123_1F4.log
+  int y, mo, d, h, mi, s, ms;
+  unsigned pid;
+  ASSERT_EQ(8, sscanf(name.c_str(), "Norba_TEST_LOGIT_Logit_%4d-%2d-%2d_%2d-%2d-%2d-%d_%X.log", &y, &mo, &d, &h, &mi,
+                      &s, &ms, &pid));
+  EXPECT_EQ(GetCurrentProcessId(), pid);
+  EXPECT_LT(ms, 1000);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(Assertion, AHoldingConditionReportsNothing) {
+  static int reports = 0;
+  AssertSetObserver([](const char*, const char*, int, const char*) { reports++; });
+  OpenLog log;
+  EXPECT_EQ(1, Assert(1, "never", "test_logit", 1, "info"));
+  EXPECT_EQ(1, Assert(0, "reported", "C:\\src\\test_logit.cpp", 2, nullptr, 1));
+  AssertSetObserver(nullptr);
+  EXPECT_EQ(1, reports);
+  std::string text;
+  for (const std::string& line : log.Written()) text += line + "\n";
+  EXPECT_EQ(std::string::npos, text.find("never"));
+  EXPECT_NE(std::string::npos, text.find("*** ASSERTION FAILED"));
+  EXPECT_NE(std::string::npos, text.find("Location : test_logit.cpp line 2"));
+  EXPECT_NE(std::string::npos, text.find("Add. Info: <null>"));
+}
+
+}  // namespace
