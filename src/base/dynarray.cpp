@@ -95,8 +95,11 @@ bool DYNARRAYBASE::CanInsert(int pos) {
   snprintf(info, sizeof(info), "%d/%d", pos, ItemCount);
   if (!Check(pos >= 0 && pos <= ItemCount, "pos>=0 && pos<=this->ItemCount", __LINE__, info)) return false;
   if (ItemCount >= MaxItems) {
-    if (MaxItems <= INT_MAX - IncrementBy)
-      GrowTo(MaxItems + IncrementBy);
+    // The slots grow by the increment, and by half the array once that is more, so that filling a
+    // large array (a long file) stays linear instead of copying the slots once per increment.
+    int step = IncrementBy > MaxItems / 2 ? IncrementBy : MaxItems / 2;
+    if (MaxItems <= INT_MAX - step)
+      GrowTo(MaxItems + step);
     else
       Check(false, "this->ppItems", __LINE__, "too many items");
   }

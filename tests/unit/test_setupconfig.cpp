@@ -1,0 +1,305 @@
+// Tests of the setup configuration: the language pass (suffixes, continuation pieces, equal keys), the
+// lookup rule with defaults stored back, the run's tables read from and written to their files (bad
+// files included), the answer keys of every value kind, and the text variables.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cctype>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "app/norbaassert.h"
+#include "base/hash.h"
+#include "scratchdir.h"
+#include "setup/configkeys.h"
+#include "setup/setupconfig.h"
+
+namespace {
+
+std::vector<std::string> gReports;
+
+void Observe(const char* condition, const char* sourcefile, int, const char*) {
+  gReports.push_back(std::string(sourcefile) + ": " + condition);
+}
+
+std::string Text(const STRING& s) { return std::string(s.GetBuffer() ? s.GetBuffer() : "", s.Length()); }
+
+// The entries of a table as "key=value" lines in key order.
+std::string Entries(const HASH& table) {
+  std::string text;
+  for (int i = 0; i < table.Count(); i++) text += Text(table.GetKey(i)) + "=" + Text(table.GetValue(i)) + "\n";
+  return text;
+}
+
+// Runs in a scratch folder made the current directory, where the run's files are looked for.
+class SetupConfigTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    gReports.clear();
+    AssertSetObserver(Observe);
+    GetCurrentDirectoryA(MAX_PATH, OldDir);
+    ASSERT_TRUE(SetCurrentDirectoryA(Dir.Root().c_str()));
+  }
+  void TearDown() override {
+    SetCurrentDirectoryA(OldDir);
+    AssertSetObserver(nullptr);
+  }
+
+  // A table loaded from `text` written as a file and passed through the language pass.
+  HASH Localized(const std::string& text, const char* suffix) {
+    EXPECT_TRUE(Dir.WriteText("table.cfg", text));
+    HASH table;
+    EXPECT_TRUE(LoadLocalized(table, "table.cfg", suffix));
+    return table;
+  }
+
+  uidriver::ScratchDir Dir;
+  char OldDir[MAX_PATH] = "";
+};
+
+// ---------------------------------------------------------------------------------------------------
+// Language pass
+
+TEST_F(SetupConfigTest, SuffixPassKeepsOnlyTheChosenLanguage) {
+  const std::string cfg = "Greeting=A\r\nGreeting.GER=B\r\nGreeting.FRA=C\r\nOnly.ger=D\r\n.GER=E\r\nPlain=F\r\n";
+  EXPECT_EQ(Entries(Localized(cfg, ".GER")), "Greeting=B\nOnly=D\nPlain=F\n");
+  // The suffix is compared without regard to case.
+  EXPECT_EQ(Entries(Localized(cfg, ".ger")), "Greeting=B\nOnly=D\nPlain=F\n");
+  EXPECT_EQ(Entries(Localized(cfg, ".ENG")), "Greeting=A\nPlain=F\n");
+  // No suffix (a library without text 2980): every key with a dot goes.
+  EXPECT_EQ(Entries(Localized(cfg, "")), "Greeting=A\nPlain=F\n");
+  EXPECT_TRUE(gReports.empty());
+}
+
+TEST_F(SetupConfigTest, ContinuationPiecesJoinInNumberOrder) {
+  HASH table = Localized("WelcomeMsg=Hello\nWelcomeMsg_0= dear\nWelcomeMsg_2= user\n", ".ENG");
+  EXPECT_EQ(Entries(table), "WelcomeMsg=Hello dear user\n");
+
+  // Numbers, not key order: _9 comes before _10; _24, _01 and pieces of keys with '_' or without a key
+  // are no pieces and stay.
+  table = Localized("Msg=a\nMsg_10=c\nMsg_9=b\nMsg_23=d\nMsg_24=x\nMsg_01=y\nMy_Key=p\nMy_Key_0=q\nLone_0=z\n", ".ENG");
+  EXPECT_EQ(Entries(table), "Lone_0=z\nMsg=abcd\nMsg_01=y\nMsg_24=x\nMy_Key=p\nMy_Key_0=q\n");
+
+  // Language first, then the pieces: translated pieces continue the translated text.
+  table = Localized("FinishMsg=Done\nFinishMsg_0=!\nFinishMsg.GER=Fertig\nFinishMsg_0.GER=, danke\n", ".GER");
+  EXPECT_EQ(Entries(table), "FinishMsg=Fertig, danke\n");
+}
+
+TEST_F(SetupConfigTest, OfKeysInTwoCasesTheEarlierLineWins) {
+  HASH table = Localized("AppName=First\nAPPNAME=Second\nTitle.GER=Eins\ntitle.ger=Zwei\n", ".GER");
+  EXPECT_EQ(Text(ConfigText(table, KEY_APPNAME)), "First");
+  EXPECT_EQ(Text(table["TITLE"]), "Eins");
+}
+
+TEST_F(SetupConfigTest, SuffixComesFromTheLanguageLibrary) {
+  std::string path = std::string(NORBA_TEST_DIST_DIR) + "\\setupgerman.dll";
+  for (char& c : path) c = c == '/' ? '\\' : c;
+  HMODULE german = LoadLibraryExA(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  ASSERT_NE(german, nullptr) << path;
+  EXPECT_EQ(Text(LanguageSuffix(german)), ".GER");
+  FreeLibrary(german);
+  // This test program has no text 2980.
+  EXPECT_EQ(Text(LanguageSuffix(GetModuleHandleA(nullptr))), "");
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Lookup rule and the key table
+
+TEST_F(SetupConfigTest, DefaultsAreStoredBackAndNumbersAreDecimal) {
+  HASH cfg = Localized("NoFinalPopup=\nInstallSkipLicense=abc\nIdBmp=12abc\nDesktopIcon= -3\n", ".ENG");
+  EXPECT_EQ(Text(ConfigText(cfg, KEY_SERVICEEXE)), "service.exe");
+  EXPECT_EQ(Text(cfg.Get("ServiceExe")), "service.exe");
+  // Explicitly empty is the same as missing.
+  EXPECT_FALSE(ConfigFlag(cfg, KEY_NOFINALPOPUP));
+  EXPECT_EQ(Text(cfg.Get("NoFinalPopup")), "0");
+  // Not a number: 0, so the page is shown.
+  EXPECT_FALSE(ConfigFlag(cfg, KEY_INSTALLSKIPLICENSE));
+  EXPECT_EQ(Text(cfg.Get("InstallSkipLicense")), "abc");
+  EXPECT_EQ(ConfigNumber(cfg, KEY_IDBMP), 12);
+  EXPECT_EQ(ConfigNumber(cfg, KEY_DESKTOPICON), -3);
+  // A key without default is created empty and stays empty.
+  EXPECT_FALSE(ConfigExists(cfg, KEY_APPNAME));
+  EXPECT_EQ(Text(ConfigText(cfg, KEY_APPNAME)), "");
+  EXPECT_TRUE(ConfigExists(cfg, KEY_APPNAME));
+  EXPECT_EQ(ConfigNumber(cfg, KEY_INSTALLTYPE), 0);
+
+  // AppVersion's default belongs to its reading as a number only.
+  EXPECT_EQ(Text(ConfigText(cfg, KEY_APPVERSION)), "");
+  EXPECT_DOUBLE_EQ(ConfigDecimal(cfg, KEY_APPVERSION), 4.0);
+  EXPECT_EQ(Text(cfg.Get("AppVersion")), "4.00");
+  cfg["AppVersion"] = "7.5";
+  EXPECT_DOUBLE_EQ(ConfigDecimal(cfg, KEY_APPVERSION), 7.5);
+  EXPECT_TRUE(gReports.empty());
+}
+
+TEST_F(SetupConfigTest, KeyTableNamesEveryKeyOnce) {
+  std::map<std::string, int> seen;
+  for (int id = 0; id < KEY_COUNT; id++) {
+    std::string name = ConfigKeyName(static_cast<CONFIGKEYID>(id));
+    for (char& c : name) c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
+    EXPECT_FALSE(name.empty()) << id;
+    EXPECT_TRUE(seen.emplace(name, id).second) << name;
+  }
+  EXPECT_EQ(ConfigKey(KEY_INSTALLSKIPKIVDATAFOLDER).Default, std::string("0"));
+  EXPECT_EQ(ConfigKey(KEY_DESKTOPICON).Default, std::string("1"));
+  EXPECT_TRUE(ConfigKey(KEY_ADDTOFIREWALL).Flags & CONFIGKEY_PRESENCE);
+}
+
+// ---------------------------------------------------------------------------------------------------
+// The run's files
+
+TEST_F(SetupConfigTest, SetupConfigWithByteOrderMarkKeepsItsFirstKey) {
+  ASSERT_TRUE(Dir.WriteText("setup.cfg",
+                            "\xEF\xBB\xBF"
+                            "AppName=Kiv\r\nWelcomeMsg=Gr\xC3\xBC\xC3\x9F"
+                            "e\r\n"));
+  SETUPTABLES tables;
+  ASSERT_TRUE(tables.LoadConfig());
+  LocalizeKeys(tables.Config, ".GER");
+  EXPECT_EQ(Text(ConfigText(tables.Config, KEY_APPNAME)), "Kiv");
+  EXPECT_EQ(Text(ConfigText(tables.Config, KEY_WELCOMEMSG)),
+            "Gr\xFC\xDF"
+            "e");
+}
+
+TEST_F(SetupConfigTest, BadSetupConfigsGiveCleanResults) {
+  SETUPTABLES tables;
+  tables.Config["Stale"] = "x";
+  EXPECT_FALSE(tables.LoadConfig());  // missing
+  EXPECT_EQ(tables.Config.Count(), 0);
+
+  // Binary junk: readable, so it loads; whatever it yields reads cleanly.
+  std::string junk;
+  unsigned seed = 12345;
+  for (int i = 0; i < 200000; i++) {
+    seed = seed * 1103515245u + 12345u;
+    junk += static_cast<char>(seed >> 16);
+  }
+  ASSERT_TRUE(Dir.WriteText("setup.cfg", junk));
+  ASSERT_TRUE(tables.LoadConfig());
+  LocalizeKeys(tables.Config, ".GER");
+  EXPECT_GT(tables.Config.Count(), 0);
+  for (int i = 0; i < tables.Config.Count(); i++) EXPECT_EQ(Text(tables.Config.GetKey(i)).find('.'), std::string::npos);
+  EXPECT_EQ(Text(ConfigText(tables.Config, KEY_SERVICEEXE)), "service.exe");
+  EXPECT_EQ(ConfigNumber(tables.Config, KEY_NOCOPYCOMPLETE), 0);
+
+  // Lines without '=' are skipped (and reported); a 10 MB value survives, also as a number and as pieces.
+  std::string big(10 * 1024 * 1024, '7');
+  ASSERT_TRUE(Dir.WriteText("setup.cfg", "no equals sign\r\nIdBmp=" + big + "\r\nIdBmp_0=1\r\nAppName=Kiv\r\n"));
+  gReports.clear();
+  ASSERT_TRUE(tables.LoadConfig());
+  LocalizeKeys(tables.Config, ".GER");
+  EXPECT_EQ(gReports, std::vector<std::string>{"hashtext: item.Find(\"=\")"});
+  EXPECT_EQ(Text(ConfigText(tables.Config, KEY_IDBMP)), big + "1");
+  ConfigNumber(tables.Config, KEY_IDBMP);
+  EXPECT_EQ(Text(ConfigText(tables.Config, KEY_APPNAME)), "Kiv");
+}
+
+TEST_F(SetupConfigTest, UnattendedAnswersComeFromTheFirstFileThatLoads) {
+  SETUPTABLES tables;
+  EXPECT_FALSE(tables.LoadUnattended());
+  EXPECT_EQ(tables.Unattended.Count(), 0);
+  EXPECT_EQ(Text(tables.AnswerFile), "");
+
+  ASSERT_TRUE(Dir.WriteText("silentinstall.ini", "2001.PUSH=149\r\n"));
+  // A silentsetup.ini that cannot be read counts as absent.
+  ASSERT_TRUE(Dir.MakeFolder("silentsetup.ini"));
+  EXPECT_TRUE(tables.LoadUnattended());
+  EXPECT_EQ(Text(tables.AnswerFile), "silentinstall.ini");
+
+  ASSERT_TRUE(RemoveDirectoryA("silentsetup.ini"));
+  ASSERT_TRUE(Dir.WriteText("silentsetup.ini", "2002.PUSH=148\r\n"));
+  EXPECT_TRUE(tables.LoadUnattended());
+  EXPECT_EQ(Text(tables.AnswerFile), "silentsetup.ini");
+  EXPECT_EQ(Entries(tables.Unattended), "2002.PUSH=148\n");
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Answer keys
+
+// The answers of one page as "control kind text" lines, read back the way a replay reads them.
+std::string PageAnswers(const HASH& answers, int page) {
+  std::string lines;
+  for (int i = 0; i < answers.Count(); i++) {
+    int control = 0;
+    if (!AnswerControl(answers.GetKey(i), page, &control)) continue;
+    STRING text;
+    ANSWERKIND kind = ParseAnswerValue(answers.GetValue(i), &text);
+    lines += std::to_string(control) + " " + std::to_string(kind) + " " + Text(text) + "\n";
+  }
+  return lines;
+}
+
+TEST_F(SetupConfigTest, RecordedAnswersReplayAfterSaveAndLoad) {
+  const char* tricky = " C:\\Programs\\Kiv = {a}\nsecond line \xFC\\";
+  SETUPTABLES run;
+  RecordAnswer(run.Recorded, 2005, 301, ANSWER_CHECKBOX, 2);
+  RecordAnswer(run.Recorded, 2005, 402, ANSWER_RADIO, 1);
+  RecordAnswer(run.Recorded, 2005, 201, ANSWER_EDIT, tricky);
+  RecordAnswer(run.Recorded, 2005, 502, ANSWER_DROPDOWN, -1);
+  RecordAnswer(run.Recorded, 2005, 503, ANSWER_DROPDOWN, 3);
+  RecordResult(run.Recorded, 2005, 149);
+  RecordResult(run.Recorded, 2006, -1);
+  RecordResult(run.Recorded, 2009, 0);
+  RecordResult(run.Recorded, 2005, 148);  // a later visit overwrites
+  RecordAnswer(run.Recorded, 20051, 7, ANSWER_CHECKBOX, 1);
+  ASSERT_TRUE(run.SaveRecorded());
+
+  // A copy named silentsetup.ini repeats the run unattended.
+  ASSERT_TRUE(CopyFileA("silentsetup_tmp.ini", "silentsetup.ini", FALSE));
+  SETUPTABLES replay;
+  ASSERT_TRUE(replay.LoadUnattended());
+  EXPECT_EQ(PageAnswers(replay.Unattended, 2005),
+            "201 3 " + std::string(tricky) + "\n301 1 2\n402 2 1\n502 4 -1\n503 4 3\n");
+  int result = 42;
+  EXPECT_TRUE(AnswerResult(replay.Unattended, 2005, &result));
+  EXPECT_EQ(result, 148);
+  EXPECT_TRUE(AnswerResult(replay.Unattended, 2006, &result));
+  EXPECT_EQ(result, -1);
+  EXPECT_TRUE(AnswerResult(replay.Unattended, 2009, &result));
+  EXPECT_EQ(result, 0);
+  // A page without "PUSH" entry: no result, and nothing created.
+  int count = replay.Unattended.Count();
+  EXPECT_FALSE(AnswerResult(replay.Unattended, 2002, &result));
+  EXPECT_EQ(replay.Unattended.Count(), count);
+  EXPECT_TRUE(gReports.empty());
+}
+
+TEST_F(SetupConfigTest, HandWrittenAnswerFilesRead) {
+  ASSERT_TRUE(Dir.WriteText("silentsetup.ini",
+                            "2002.201=EF:C:\\Programs\\Kiv\r\n2002.PUSH=149\r\n2002.301=cb:1\r\n2002.302=XX:1\r\n"
+                            "2002.303=C\r\n2000.dco=1\r\n"));
+  SETUPTABLES tables;
+  ASSERT_TRUE(tables.LoadUnattended());
+  EXPECT_EQ(PageAnswers(tables.Unattended, 2002), "201 3 C:\\Programs\\Kiv\n301 1 1\n302 0 1\n303 0 \n");
+  int result = 0;
+  EXPECT_TRUE(AnswerResult(tables.Unattended, 2002, &result));
+  EXPECT_EQ(result, 149);
+  EXPECT_EQ(Text(AnswerKey(2000, "dco")), "2000.dco");
+  EXPECT_EQ(PageAnswers(tables.Unattended, 2000), "");
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Text variables
+
+TEST_F(SetupConfigTest, TextVariablesAreReplacedOnceAndExactly) {
+  TEXTVARIABLES vars;
+  vars.Program = "Kiv 8.01";
+  vars.Dir = "C:\\$PROGRAM";
+  vars.File = "a$FILE";
+  vars.Vxx = "V7";
+  vars.Vnew = "V8";
+  vars.Path = "Kivfiles";
+  STRING text("$PROGRAM in $DIR: $FILE, $FILE; $(VXX)->$(VNEW) $(PATH) $program $PROG $PRO$", 1252);
+  EXPECT_EQ(Text(ReplaceTextVariables(text, vars)),
+            "Kiv 8.01 in C:\\$PROGRAM: a$FILE, a$FILE; V7->V8 Kivfiles $program $PROG $PRO$");
+
+  // "$PROG" alone: it never eats the start of "$PROGRAM".
+  TEXTVARIABLES prog;
+  prog.Prog = "Kiv";
+  EXPECT_EQ(Text(ReplaceTextVariables(STRING("$PROG / $PROGRAM / $PROGR", 1252), prog)), "Kiv / $PROGRAM / KivR");
+  EXPECT_EQ(Text(ReplaceTextVariables(STRING(), prog)), "");
+}
+
+}  // namespace
