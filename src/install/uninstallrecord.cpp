@@ -1,0 +1,120 @@
+// Writing the uninstall record at the end of the copy, in the order and under the conditions the
+// uninstaller relies on, and reading it back. A value that cannot be written is traced by REGISTRY and
+// the following values are still written.
+#include "install/uninstallrecord.h"
+
+#include <windows.h>
+
+#include "app/logit.h"
+#include "base/filename.h"
+#include "base/registry.h"
+#include "base/registryview.h"
+#include "install/registration.h"
+#include "setup/configkeys.h"
+#include "version.h"
+
+namespace {
+
+const char kPublisherAddress[] = "http://www.norba.example/";
+
+// The values shown by the system's list of installed programs.
+void WriteDisplayValues(REGISTRY& record, HASH& config, const STRING& dir) {
+  STRING version = ConfigText(config, KEY_APPVERSION);
+  record.WriteString("DisplayName", PlainText(ConfigText(config, KEY_STARTMENUNAME)));
+  record.WriteString("DisplayVersion", PlainText(version));
+  record.WriteString("DisplayIcon", PlainText(dir + ConfigText(config, KEY_UNINSTALLICON)));
+  record.WriteString("Publisher", NORBA_COMPANY);
+  record.WriteString("URLInfoAbout", kPublisherAddress);
+  record.WriteString(kRecordAppName, PlainText(ConfigText(config, KEY_APPNAME)));
+  record.WriteString("Version", PlainText(version));
+}
+
+// The command Windows runs to remove the product, and what the removal undoes.
+void WriteRemovalValues(REGISTRY& record, HASH& config, const UNINSTALLRECORDINPUT& input, const STRING& dir,
+                        const STRING& inikey) {
+  STRING command;
+  command.Format("\"%sSetup.exe\" -remove \"%s\"", PlainText(dir), PlainText(inikey));
+  record.WriteString("UninstallString", PlainText(command));
+  record.WriteString(kRecordFiles, PlainText(CompactList(input.InstalledFiles)));
+  record.WriteString(kRecordPath, PlainText(input.InstallFolder));
+  record.WriteString(kRecordRootClasses, PlainText(CompactList(input.RootClasses)));
+  record.WriteString(kRecordProtect, PlainText(ConfigText(config, KEY_PROTECTEDFILES)));
+}
+
+void WriteConditionalValues(REGISTRY& record, HASH& config, const UNINSTALLRECORDINPUT& input) {
+  if (input.ServiceProgram.IsNotEmpty() && FILENAME(input.ServiceProgram).IsFile())
+    record.WriteString(kRecordServiceExe, PlainText(input.ServiceProgram));
+  // Presence is asked first: reading a key creates it.
+  if (ConfigExists(config, KEY_ADDTOFIREWALL))
+    record.WriteString(kRecordFirewall, PlainText(ConfigText(config, KEY_ADDTOFIREWALL)));
+  if (ConfigExists(config, KEY_UNINSTALLEMAIL)) {
+    STRING email = ConfigText(config, KEY_UNINSTALLEMAIL);
+    if (email.Find(";")) record.WriteString(kRecordEmail, PlainText(email));
+  }
+}
+
+struct RECORDVALUE {
+  const char* Name;
+  STRING UNINSTALLRECORD::*Field;
+};
+
+const RECORDVALUE kReadBack[] = {
+    {kRecordPath, &UNINSTALLRECORD::Path},
+    {kRecordAppName, &UNINSTALLRECORD::AppName},
+    {kRecordFiles, &UNINSTALLRECORD::Files},
+    {kRecordProtect, &UNINSTALLRECORD::Protect},
+    {kRecordStartmenu, &UNINSTALLRECORD::Startmenu},
+    {kRecordStartmenuFiles, &UNINSTALLRECORD::StartmenuFiles},
+    {kRecordDesktopFiles, &UNINSTALLRECORD::DesktopFiles},
+    {kRecordRootClasses, &UNINSTALLRECORD::RootClasses},
+    {kRecordFirewall, &UNINSTALLRECORD::Firewall},
+    {kRecordServiceExe, &UNINSTALLRECORD::ServiceExe},
+};
+
+}  // namespace
+
+STRING CompactList(const STRING& list) {
+  STRING compact(STRINGBLOCK{list.Length() + 1});
+  const char* text = PlainText(list);
+  int length = list.Length();
+  int start = 0;
+  for (int i = 0; i <= length; i++) {
+    if (i < length && text[i] != '|') continue;
+    if (i > start) {
+      if (compact.Length() > 0) compact.Append("|");
+      compact.Append(text + start, i - start);
+    }
+    start = i + 1;
+  }
+  compact.EnsureBuffer();
+  return compact;
+}
+
+bool WriteUninstallRecord(HASH& config, const UNINSTALLRECORDINPUT& input) {
+  STRING inikey = ConfigText(config, KEY_INIKEY);
+  logit("[>>]SETUP::WriteUninstallRecord IniKey=%s, folder=%s\n", PlainText(inikey), PlainText(input.InstallFolder));
+  bool written = false;
+  if (IsSingleKeyName(inikey)) {
+    REGISTRY record(HKEY_LOCAL_MACHINE, kUninstallKey, PlainText(inikey), MachineKeyMode(REGISTRY_CREATE));
+    written = record.IsOpen();
+    if (written) {
+      STRING dir = InstallDirPrefix(PlainText(input.InstallFolder));
+      WriteDisplayValues(record, config, dir);
+      WriteRemovalValues(record, config, input, dir, inikey);
+      WriteConditionalValues(record, config, input);
+    }
+  }
+  logit("[<<]SETUP::WriteUninstallRecord written=%d\n", written ? 1 : 0);
+  return written;
+}
+
+bool ReadUninstallRecord(const char* keyname, UNINSTALLRECORD& record) {
+  record = UNINSTALLRECORD();
+  STRING name(keyname, 1252);
+  if (!IsSingleKeyName(name)) return false;
+  REGISTRY key(HKEY_LOCAL_MACHINE, kUninstallKey, keyname, MachineKeyMode(REGISTRY_READ));
+  if (!key.IsOpen()) return false;
+  // A value that cannot be read leaves its field empty.
+  for (const RECORDVALUE& value : kReadBack) key.Read(value.Name, record.*value.Field);
+  return true;
+}

@@ -1,0 +1,57 @@
+// The uninstall record: the values of the key <IniKey> below the system's Uninstall key in
+// HKEY_LOCAL_MACHINE that the installation writes and the uninstaller reads back. Names, contents and
+// list formats are a stored format: records written by earlier setups are read the same way.
+#pragma once
+
+#include "base/hash.h"
+#include "base/strings.h"
+
+constexpr char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+
+// Values that are read back, and the three that the shortcut step adds to the record.
+constexpr char kRecordPath[] = "UninstallPath";
+constexpr char kRecordAppName[] = "AppName";
+constexpr char kRecordFiles[] = "UninstallFiles";
+constexpr char kRecordProtect[] = "UninstallProtect";
+constexpr char kRecordRootClasses[] = "UninstallRootClasses";
+constexpr char kRecordServiceExe[] = "UninstallServiceExe";
+constexpr char kRecordFirewall[] = "UninstallFirewall";
+constexpr char kRecordEmail[] = "UninstallEmail";
+constexpr char kRecordStartmenu[] = "UninstallStartmenu";
+constexpr char kRecordStartmenuFiles[] = "UninstallStartmenuFiles";
+constexpr char kRecordDesktopFiles[] = "UninstallDesktopFiles";
+
+// What the copy step hands over: run-wide values of the installation and the lists it built.
+struct UNINSTALLRECORDINPUT {
+  STRING InstallFolder;   // the installation folder as chosen
+  STRING InstalledFiles;  // names relative to the folder, '/' as in the archives, '|'-separated
+  STRING RootClasses;     // keys below HKEY_CLASSES_ROOT made by the registration, each followed by '|'
+  STRING ServiceProgram;  // full path of the service-control program
+};
+
+// Writes the record below kUninstallKey\<IniKey>: the display values, AppName, Version, the uninstall
+// command, the lists and, under their conditions, UninstallServiceExe (the program exists),
+// UninstallFirewall (AddToFirewall is present) and UninstallEmail (present and holding ';'). Lists are
+// stored without empty elements, because the uninstaller stops at the first one. False, with nothing
+// written, when IniKey is empty or not a single key name, or when the key cannot be created.
+bool WriteUninstallRecord(HASH& config, const UNINSTALLRECORDINPUT& input);
+
+// The values the uninstaller reads back; a missing value reads as empty.
+struct UNINSTALLRECORD {
+  STRING Path;
+  STRING AppName;
+  STRING Files;
+  STRING Protect;
+  STRING Startmenu;
+  STRING StartmenuFiles;
+  STRING DesktopFiles;
+  STRING RootClasses;
+  STRING Firewall;
+  STRING ServiceExe;
+};
+
+// Reads the record named `keyname` (a single key name); false when there is no such record.
+bool ReadUninstallRecord(const char* keyname, UNINSTALLRECORD& record);
+
+// A '|' list with its empty elements (leading, trailing, doubled separators) removed.
+STRING CompactList(const STRING& list);
