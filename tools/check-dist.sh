@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Checks a distributable folder: setup.exe imports only Windows system libraries and carries its
-# manifest and version information; the language libraries are resource-only (no imports at all).
+# manifest and version information, and exports minizip's reading API with unzip; the language libraries
+# are resource-only (no imports at all).
 set -euo pipefail
 dist=${1:?usage: tools/check-dist.sh <dist folder>}
 objdump=objdump
@@ -23,6 +24,13 @@ if [ -f "$dist/setup.exe" ]; then
   texts=$(strings -el "$dist/setup.exe")
   grep -q '^Norba$' <<<"$texts" || fail "setup.exe has no version information naming Norba"
   grep -q '^Kiv Setup$' <<<"$texts" || fail "setup.exe version information lacks Kiv Setup"
+  exported=$(sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/s/^[[:space:]]*\[ *[0-9]*\] //p' <<<"$headers")
+  for name in unzOpen unzOpen2 unzClose unzGetGlobalInfo unzGetGlobalComment unzGoToFirstFile unzGoToNextFile \
+              unzLocateFile unzGetCurrentFileInfo unzOpenCurrentFile unzOpenCurrentFile2 unzOpenCurrentFile3 \
+              unzOpenCurrentFilePassword unzReadCurrentFile unzCloseCurrentFile unztell unzeof unzGetLocalExtrafield \
+              unzGetFilePos unzGoToFilePos unzGetOffset unzSetOffset unzStringFileNameCompare unzip; do
+    grep -qx "$name" <<<"$exported" || fail "setup.exe does not export $name"
+  done
 fi
 for lang in english german french hungarian; do
   dll=$dist/setup$lang.dll

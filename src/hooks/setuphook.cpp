@@ -1,4 +1,5 @@
-// The hook entry points with their built-in defaults, and the loading of the SETUPHOOK library.
+// The hook entry points with their built-in defaults, the calls that send events to them, and the
+// loading of the SETUPHOOK library.
 #include "hooks/setuphook.h"
 
 #include "app/logit.h"
@@ -6,6 +7,7 @@
 #include "base/strings.h"
 
 static const char kAssertUnit[] = "main";
+static const char kHookLibraryName[] = "SETUPHOOK.dll";
 
 INT_PTR WINAPI SetupHookDummy(INT_PTR, INT_PTR) { return 1; }
 
@@ -18,6 +20,16 @@ INT_PTR WINAPI NewSetupHookDummy(INT_PTR event, INT_PTR a, HWND, HWND, void*, IN
 SETUPHOOKPROC SetupHook = SetupHookDummy;
 NEWSETUPHOOKPROC NewSetupHook = NewSetupHookDummy;
 
+INT_PTR CallSetupHook(int event, INT_PTR value) {
+  SETUPHOOKPROC hook = SetupHook;
+  return hook ? hook(event, value) : 0;
+}
+
+INT_PTR CallNewSetupHook(int event, INT_PTR a, HWND window, HWND pagewindow, void* pagefunction, INT_PTR value) {
+  NEWSETUPHOOKPROC hook = NewSetupHook;
+  return hook ? hook(event, a, window, pagewindow, pagefunction, value) : 0;
+}
+
 #ifndef LOAD_LIBRARY_SEARCH_APPLICATION_DIR
 #define LOAD_LIBRARY_SEARCH_APPLICATION_DIR 0x00000200
 #define LOAD_LIBRARY_SEARCH_SYSTEM32 0x00000800
@@ -25,18 +37,21 @@ NEWSETUPHOOKPROC NewSetupHook = NewSetupHookDummy;
 
 static HMODULE LoadHookModule(const char* programdirectory) {
   HMODULE module =
-      LoadLibraryExA("SETUPHOOK.dll", nullptr, LOAD_LIBRARY_SEARCH_APPLICATION_DIR | LOAD_LIBRARY_SEARCH_SYSTEM32);
+      LoadLibraryExA(kHookLibraryName, nullptr, LOAD_LIBRARY_SEARCH_APPLICATION_DIR | LOAD_LIBRARY_SEARCH_SYSTEM32);
   if (module || GetLastError() != ERROR_INVALID_PARAMETER) return module;
   // Windows without the restricted search flags: name the library by its full path beside the program.
   STRING path(programdirectory, 1252);
-  path.Append("\\SETUPHOOK.dll");
+  path.Append("\\");
+  path.Append(kHookLibraryName);
   if (GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES) return nullptr;
   return LoadLibraryExA(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
 }
 
-bool HOOKLIBRARY::Load(const char* programdirectory) {
+bool HOOKLIBRARY::Load(const char* programdirectory) { return Attach(LoadHookModule(programdirectory)); }
+
+bool HOOKLIBRARY::Attach(HMODULE module) {
   Free();
-  if (!Library.Attach(LoadHookModule(programdirectory), "SETUPHOOK.dll")) return false;
+  if (!Library.Attach(module, kHookLibraryName)) return false;
   SetupHook = Library.GetFunction<SETUPHOOKPROC>("SetupHook");
   Assert(SetupHook != nullptr, "fpSetupHook", kAssertUnit, 69);
   NewSetupHook = Library.GetFunction<NEWSETUPHOOKPROC>("NewSetupHook");

@@ -1,0 +1,128 @@
+// UNZIPPER: the table of contents of one setup archive, read once with each entry's place in the central
+// directory, the walk over it, and the extraction of single entries under the overwrite rules. Each entry
+// is reached directly from its recorded place, so extracting every entry costs one pass over the archive.
+#include "install/unzipper.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "app/logit.h"
+#include "app/norbaassert.h"
+#include "base/filetree.h"
+#include "install/ziparchive.h"
+#include "install/zipentryname.h"
+#include "install/zipextract.h"
+
+static const char kAssertUnit[] = "unzipper";
+
+// Room reserved ahead for the table: the count an archive announces is not trusted beyond this.
+static const uint64_t kReserveLimit = 65536;
+
+struct UNZIPPERENTRY {
+  STRING Name;  // as stored, '\' turned into '/'; empty when the information could not be read
+  uint64_t Size = 0;
+  unz64_file_pos Position{};
+  bool Readable = false;
+};
+
+UNZIPPER::UNZIPPER(const STRING& archive, const STRING& asklist, const STRING& protectedlist)
+    : Archive(new ZIPARCHIVE), Extractor(new ZIPEXTRACTOR), Rules(asklist, protectedlist), Cursor(0), TotalSize(0) {
+  if (Archive->Open(archive.c_str())) ReadTable();
+  logit("UNZIPPER::UNZIPPER %s: open= %d, %d entries, %llu bytes\n", archive.c_str(), IsOpen() ? 1 : 0, GetCount(),
+        static_cast<unsigned long long>(TotalSize));
+}
+
+UNZIPPER::~UNZIPPER() = default;
+
+void UNZIPPER::ReadTable() {
+  uint64_t announced = Archive->EntryCount();
+  if (announced == 0) return;
+  Entries.reserve(static_cast<size_t>(std::min(announced, kReserveLimit)));
+  for (int err = Archive->GoToFirst(); err != UNZ_END_OF_LIST_OF_FILE; err = Archive->GoToNext()) {
+    UNZIPPERENTRY entry;
+    unz_file_info64 info;
+    if (err == UNZ_OK) err = Archive->ReadCurrentInfo(&info, &entry.Name);
+    if (err == UNZ_OK) err = Archive->GetPosition(&entry.Position);
+    if (err != UNZ_OK) {
+      // minizip cannot step past an entry it cannot read: the table ends with an empty slot.
+      Entries.push_back(UNZIPPERENTRY{});
+      return;
+    }
+    entry.Name.Replace("\\", "/", 1);
+    entry.Size = info.uncompressed_size;
+    entry.Readable = true;
+    TotalSize += entry.Size;
+    Entries.push_back(std::move(entry));
+  }
+}
+
+int UNZIPPER::GetCount() const { return static_cast<int>(Entries.size()); }
+
+bool UNZIPPER::IsOpen() const { return Archive->IsOpen(); }
+
+const STRING* UNZIPPER::WalkName(int index) const {
+  if (index < 0 || index >= GetCount() || !Entries[index].Readable) return nullptr;
+  return &Entries[index].Name;
+}
+
+uint64_t UNZIPPER::HandOut(int index, char* name, int namesize) {
+  Cursor = index + 1;
+  if (!name || namesize < 1) return 0;
+  name[0] = '\0';
+  const STRING* stored = WalkName(index);
+  if (!stored) return 0;
+  int length = stored->Length();
+  // A name is handed out whole or not at all: a cut name would stand for another file.
+  if (length >= namesize) {
+    NORBA_ASSERT_INFO(length < namesize, stored->c_str());
+    return 0;
+  }
+  memcpy(name, stored->c_str(), static_cast<size_t>(length) + 1);
+  return Entries[index].Size;
+}
+
+uint64_t UNZIPPER::HandOut(int index, STRING& name) {
+  Cursor = index + 1;
+  const STRING* stored = WalkName(index);
+  name = stored ? *stored : STRING();
+  return stored ? Entries[index].Size : 0;
+}
+
+uint64_t UNZIPPER::First(char* name, int namesize) { return HandOut(0, name, namesize); }
+
+uint64_t UNZIPPER::Next(char* name, int namesize) { return HandOut(Cursor, name, namesize); }
+
+uint64_t UNZIPPER::First(STRING& name) { return HandOut(0, name); }
+
+uint64_t UNZIPPER::Next(STRING& name) { return HandOut(Cursor, name); }
+
+// The entry handed out last is the one normally asked for; any other is searched in archive order.
+int UNZIPPER::FindEntry(const STRING& name) const {
+  int last = Cursor - 1;
+  if (WalkName(last) && Entries[last].Name == name) return last;
+  for (int i = 0; i < GetCount(); i++) {
+    if (WalkName(i) && Entries[i].Name == name) return i;
+  }
+  return -1;
+}
+
+bool UNZIPPER::ExtractEntry(int index, const char* destination) {
+  if (!WalkName(index) || Archive->GoTo(Entries[index].Position) != UNZ_OK) return false;
+  return Extractor->ExtractCurrent(*Archive, destination, ZIPEXTRACTOPTIONS()) == UNZ_OK;
+}
+
+bool UNZIPPER::ExtractFile(const char* name, const char* destination, bool* goahead) {
+  STRING entry(name, 1252);
+  entry.Replace("\\", "/", 1);
+  FILENAME folder;
+  folder = destination;
+  if (!folder.IsDirectory()) FILETREE::CreateDirectoryPath(folder);
+
+  bool safe = ZipEntryNameIsSafe(entry);
+  bool write = safe && Rules.MayWrite(entry.c_str(), folder.c_str());
+  bool ok = safe && (!write || ExtractEntry(FindEntry(entry), folder.c_str()));
+  if (goahead) *goahead = write;
+  logit("UNZIPPER::ExtractFile(%s, %s) returns %d, go-ahead= %d\n", entry.c_str(), folder.c_str(), ok ? 1 : 0,
+        write ? 1 : 0);
+  return ok;
+}
