@@ -1,0 +1,22 @@
+// INSTALLEDFILES: the names of every file the copy step put into the installation folder, relative to
+// it and in installation order, joined by '|'; it becomes UninstallFiles of the uninstall record.
+#pragma once
+
+#include "base/strings.h"
+
+class INSTALLEDFILES {
+ public:
+  // Appends `name` (archive entries keep their '/'). A name is never empty and the list never starts
+  // with '|': the uninstaller stops reading at the first empty item.
+  void Add(const char* name) {
+    if (!name || !*name) return;
+    if (List.IsNotEmpty()) List.Append("|");
+    List.Append(name);
+  }
+  void Add(const STRING& name) { Add(name.GetBuffer()); }
+
+  const STRING& Text() const { return List; }
+
+ private:
+  STRING List;
+};

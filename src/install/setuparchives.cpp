@@ -1,0 +1,128 @@
+// SETUPARCHIVES: the walk over each setup archive, entry by entry, with the retry question, progress,
+// "dummy.tmp" folder markers and the installed-file list.
+#include "install/setuparchives.h"
+
+#include <windows.h>
+
+#include "app/logit.h"
+#include "app/norbaassert.h"
+#include "base/filename.h"
+#include "base/osys.h"
+#include "ids.h"
+#include "install/unzipper.h"
+#include "setup/configkeys.h"
+#include "setup/setupconfig.h"
+
+static const char kAssertUnit[] = "install";
+// The line that reports of an empty "setup.fil" have always carried.
+static const int kEmptyArchiveLine = 402;
+
+const char* const kSetupArchives[kSetupArchiveCount] = {"setup.fil", "custom.fil", "custom.zip"};
+
+// Entries whose name ends so only make the archive create their folder.
+static const char kFolderMarker[] = "dummy.tmp";
+// A custom archive that brings this file sets the custom-admin flag.
+static const char kAdminIni[] = "admin.ini";
+
+static bool IsFolderMarker(const STRING& entry) {
+  int length = static_cast<int>(sizeof(kFolderMarker)) - 1;
+  return entry.Length() >= length && entry.Right(length) == kFolderMarker;
+}
+
+bool AskExtractRetry(const STRING& entry, const STRING& appname, bool hidden) {
+  if (hidden) {
+    logit("SETUP::ActualCopy cannot extract %s; hidden run: no retry question, the copy is cancelled\n",
+          entry.c_str());
+    return false;
+  }
+  TEXTVARIABLES variables;
+  variables.File = entry.c_str();
+  variables.Program = PATHTEXT(appname).c_str();
+  WSTRING question(ReplaceTextVariables(OSYS::GetStringFromResource(IDS_EXTRACT_RETRY), variables));
+  WSTRING title(OSYS::GetStringFromResource(IDS_SETUP_TITLE));
+  int answer = MessageBoxW(nullptr, question.c_str(), title.c_str(), MB_YESNO | MB_ICONQUESTION | MB_SETFOREGROUND);
+  logit("SETUP::ActualCopy retry question for %s answered %d\n", entry.c_str(), answer);
+  return answer == IDYES;
+}
+
+SETUPARCHIVES::SETUPARCHIVES(HASH& config, const STRING& installfolder, bool hidden, const COPYWINDOWS& windows,
+                             INSTALLEDFILES& files, int& customadmin)
+    : Config(config),
+      InstallFolder(installfolder),
+      Hidden(hidden),
+      Windows(windows),
+      Files(files),
+      CustomAdmin(customadmin),
+      LastPercent(-1) {}
+
+bool SETUPARCHIVES::ExtractAll() {
+  for (int i = 0; i < kSetupArchiveCount; i++) {
+    if (!ExtractArchive(i)) return false;
+  }
+  return true;
+}
+
+bool SETUPARCHIVES::ExtractArchive(int index) {
+  const char* name = kSetupArchives[index];
+  bool custom = index > 0;
+  if (custom && !FILENAME(name).IsFile()) {
+    logit("SETUP::ActualCopy %s not present\n", name);
+    return true;
+  }
+  // Custom archives replace whatever they bring: the lists apply to "setup.fil" only.
+  STRING asklist = custom ? STRING("", 1252) : ConfigText(Config, KEY_ASKOVERWRITE);
+  STRING protectedlist = custom ? STRING("", 1252) : ConfigText(Config, KEY_PROTECTEDFILES);
+  logit("[>>]SETUP::ActualCopy extracting %s to %s\n", name, InstallFolder.c_str());
+  UNZIPPER archive(STRING(name, 1252), asklist, protectedlist);
+  Assert(archive.GetTotalSize() > 0 ? 1 : 0, "total>0", kAssertUnit, kEmptyArchiveLine);
+  bool ok = ExtractWalk(archive, custom);
+  logit("[<<]SETUP::ActualCopy %s done, ok= %d\n", name, ok ? 1 : 0);
+  return ok;
+}
+
+bool SETUPARCHIVES::ExtractWalk(UNZIPPER& archive, bool custom) {
+  uint64_t totalbytes = archive.GetTotalSize();
+  int totalentries = archive.GetCount();
+  uint64_t bytes = 0;
+  int entries = 0;
+  STRING entry;
+  for (uint64_t size = archive.First(entry); entry.IsNotEmpty(); size = archive.Next(entry)) {
+    if (custom && entry == kAdminIni) CustomAdmin = 1;
+    bool written = false;
+    if (!ExtractEntry(archive, entry, &written)) return false;
+    bytes += size;
+    entries++;
+    if (!custom) ShowProgress(bytes, totalbytes, entries, totalentries);
+    Record(entry, written);
+  }
+  return true;
+}
+
+bool SETUPARCHIVES::ExtractEntry(UNZIPPER& archive, const STRING& entry, bool* written) {
+  while (!archive.ExtractFile(entry.c_str(), InstallFolder.c_str(), written)) {
+    if (!AskExtractRetry(entry, ConfigText(Config, KEY_APPNAME), Hidden)) return false;
+  }
+  return true;
+}
+
+// Progress follows the bytes; an archive of empty files only is counted by its entries. The bar is
+// sent a position only when the percentage changes.
+void SETUPARCHIVES::ShowProgress(uint64_t bytes, uint64_t totalbytes, int entries, int totalentries) {
+  int percent = totalbytes > 0 ? ProgressPercent(bytes, totalbytes)
+                               : ProgressPercent(static_cast<uint64_t>(entries), static_cast<uint64_t>(totalentries));
+  if (percent == LastPercent) return;
+  LastPercent = percent;
+  Windows.SetProgress(percent);
+}
+
+void SETUPARCHIVES::Record(const STRING& entry, bool written) {
+  if (!IsFolderMarker(entry)) {
+    Files.Add(entry);
+    return;
+  }
+  // Only a marker this archive wrote goes again: a kept file of that name is not the archive's to delete.
+  if (!written) return;
+  FILENAME marker = FILENAME::Join(InstallFolder, entry);
+  bool deleted = marker.Delete();
+  logit("SETUP::ActualCopy folder marker %s deleted= %d\n", marker.c_str(), deleted ? 1 : 0);
+}
