@@ -5,7 +5,6 @@
 
 #include <atomic>
 #include <cstdio>
-#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -16,39 +15,12 @@
 #include "base/semaphores.h"
 #include "base/stringarray.h"
 #include "base/wstringarray.h"
+#include "assertreports.h"
 #include "scratchdir.h"
 
 namespace {
 
-struct REPORT {
-  std::string Condition, SourceFile, Info;
-};
-
-std::mutex gReportsLock;
-std::vector<REPORT> gReports;
-
-void Observe(const char* condition, const char* sourcefile, int, const char* info) {
-  std::lock_guard<std::mutex> lock(gReportsLock);
-  gReports.push_back({condition, sourcefile, info ? info : ""});
-}
-
-class ContainerTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    gReports.clear();
-    AssertSetObserver(Observe);
-  }
-  void TearDown() override { AssertSetObserver(nullptr); }
-
-  // The reports so far as "unit: condition [info]" lines, in order; clears them.
-  static std::vector<std::string> TakeReports() {
-    std::lock_guard<std::mutex> lock(gReportsLock);
-    std::vector<std::string> lines;
-    for (const REPORT& r : gReports) lines.push_back(r.SourceFile + ": " + r.Condition + " [" + r.Info + "]");
-    gReports.clear();
-    return lines;
-  }
-};
+class ContainerTest : public AssertReportsTest {};
 
 std::string Text(const STRING& s) { return std::string(s.GetBuffer() ? s.GetBuffer() : "", s.Length()); }
 
@@ -81,7 +53,7 @@ TEST_F(ContainerTest, GrowsByItsIncrementAndKeepsOrder) {
   DYNARRAY<STRING> empty("EMPTY", 0, -1);
   for (int i = 0; i < 3; i++) EXPECT_EQ(empty.Add(STRING(i)), i);
   EXPECT_EQ(empty.Count(), 3);
-  EXPECT_TRUE(TakeReports().empty());
+  EXPECT_TRUE(TakeReports(true).empty());
 }
 
 TEST_F(ContainerTest, ItemsAreOwnedCopies) {
@@ -123,7 +95,7 @@ TEST_F(ContainerTest, DeletingClosesGapsAndClearFreesSlots) {
   EXPECT_EQ(array.GetMaxItems(), 0);
   EXPECT_EQ(array.Add("again"), 0);
   EXPECT_EQ(Items(array), std::vector<std::string>({"again"}));
-  EXPECT_TRUE(TakeReports().empty());
+  EXPECT_TRUE(TakeReports(true).empty());
 }
 
 TEST_F(ContainerTest, IndexErrorsAreReportedAndHarmless) {
@@ -142,7 +114,7 @@ TEST_F(ContainerTest, IndexErrorsAreReportedAndHarmless) {
   EXPECT_EQ(array.Count(), 5);
   EXPECT_EQ(Items(array), std::vector<std::string>({"0", "1", "2", "3", "4"}));
 
-  EXPECT_EQ(TakeReports(),
+  EXPECT_EQ(TakeReports(true),
             std::vector<std::string>({
                 "dynarray: FALSE [i= 5, max= 64, count= 5, type= STRINGARRAY, this= " + self + "]",
                 "dynarray: FALSE [i= -1, max= 64, count= 5, type= STRINGARRAY, this= " + self + "]",
@@ -179,7 +151,7 @@ TEST_F(ContainerTest, SortIsStableAndFollowsTheFlags) {
   plain.Add(2);
   plain.Add(1);
   plain.Sort(0);
-  std::vector<std::string> reports = TakeReports();
+  std::vector<std::string> reports = TakeReports(true);
   ASSERT_FALSE(reports.empty());
   EXPECT_EQ(reports[0], "dynarray: FALSE []");
 }
@@ -196,7 +168,7 @@ TEST_F(ContainerTest, ReorderAndExchange) {
   EXPECT_FALSE(array.Reorder(outside, 3));
   EXPECT_FALSE(array.Reorder(order, 2));
   EXPECT_EQ(Items(array), std::vector<std::string>({"c", "a", "b"}));
-  EXPECT_EQ(TakeReports().size(), 3u);
+  EXPECT_EQ(TakeReports(true).size(), 3u);
 
   STRINGARRAY other;
   other.Add("z");
@@ -233,9 +205,9 @@ TEST_F(ContainerTest, FindModes) {
   EXPECT_EQ(array.Find("A R", STRINGARRAY_FIND_CONTAINS), 3);
   EXPECT_EQ(array.Find("42", STRINGARRAY_FIND_NUMBER), 2);
   EXPECT_EQ(array.Find("missing"), -1);
-  EXPECT_TRUE(TakeReports().empty());
+  EXPECT_TRUE(TakeReports(true).empty());
   EXPECT_EQ(array.Find("Alpha", 7), -1);
-  EXPECT_EQ(TakeReports().size(), 1u);
+  EXPECT_EQ(TakeReports(true).size(), 1u);
 }
 
 TEST_F(ContainerTest, LoadReadsLinesBeforeExistingItems) {
@@ -260,7 +232,7 @@ TEST_F(ContainerTest, LoadReadsLinesBeforeExistingItems) {
   missing.Add("x");
   EXPECT_EQ(missing.Load(dir.Path("none.txt").c_str(), false), 0);
   EXPECT_EQ(Items(missing), std::vector<std::string>({"x"}));
-  EXPECT_TRUE(TakeReports().empty());
+  EXPECT_TRUE(TakeReports(true).empty());
 }
 
 TEST_F(ContainerTest, WideArraySplitsFindsAndCompares) {
@@ -277,7 +249,7 @@ TEST_F(ContainerTest, WideArraySplitsFindsAndCompares) {
   EXPECT_NE(array.Compare(WSTRING(L"abc"), WSTRING(L"ABC"), 0), 0);
   EXPECT_STREQ(array.GetTypeTag(), "WSTRINGARRAY");
   EXPECT_TRUE(array.Get(9).IsEmpty());
-  std::vector<std::string> reports = TakeReports();
+  std::vector<std::string> reports = TakeReports(true);
   ASSERT_EQ(reports.size(), 1u);
   EXPECT_NE(reports[0].find("type= WSTRINGARRAY"), std::string::npos);
 }
@@ -312,7 +284,7 @@ TEST_F(ContainerTest, MutexIsRecursivePerThreadAndExcludesOthers) {
 
   // Releasing a mutex one does not hold is a failure with its report.
   EXPECT_FALSE(mutex.Release());
-  std::vector<std::string> reports = TakeReports();
+  std::vector<std::string> reports = TakeReports(true);
   ASSERT_EQ(reports.size(), 1u);
   EXPECT_EQ(reports[0], "osys_win32: ok [handle= " + Address(mutex.Handle()) + "]");
 }
@@ -395,7 +367,7 @@ TEST_F(ContainerTest, EventIsManualReset) {
   event.Set();
   for (std::thread& waiter : waiters) waiter.join();
   EXPECT_EQ(woken.load(), 3) << "one Set releases every waiter";
-  EXPECT_TRUE(TakeReports().empty());
+  EXPECT_TRUE(TakeReports(true).empty());
 }
 
 // A window whose procedure counts the messages it was sent.

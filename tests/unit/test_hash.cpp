@@ -6,7 +6,6 @@
 
 #include <chrono>
 #include <cstdio>
-#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -14,43 +13,13 @@
 #include "app/norbaassert.h"
 #include "base/hash.h"
 #include "base/hashlist.h"
+#include "assertreports.h"
 #include "scratchdir.h"
 
 namespace {
 
-struct REPORT {
-  std::string Condition, SourceFile, Info;
-};
-
-std::mutex gReportsLock;
-std::vector<REPORT> gReports;
-
-void Observe(const char* condition, const char* sourcefile, int, const char* info) {
-  std::lock_guard<std::mutex> lock(gReportsLock);
-  gReports.push_back({condition, sourcefile, info ? info : ""});
-}
-
-class HashTest : public ::testing::Test {
+class HashTest : public AssertReportsTest {
  protected:
-  void SetUp() override {
-    gReports.clear();
-    AssertSetObserver(Observe);
-  }
-  void TearDown() override { AssertSetObserver(nullptr); }
-
-  // The reports so far as "unit: condition" lines, in order; clears them.
-  static std::vector<std::string> TakeReports() {
-    std::lock_guard<std::mutex> lock(gReportsLock);
-    std::vector<std::string> lines;
-    for (const REPORT& r : gReports) lines.push_back(r.SourceFile + ": " + r.Condition);
-    gReports.clear();
-    return lines;
-  }
-  static std::string LastInfo() {
-    std::lock_guard<std::mutex> lock(gReportsLock);
-    return gReports.empty() ? "" : gReports.back().Info;
-  }
-
   // Loads `text` written as a file into `table`.
   bool LoadText(HASH& table, const std::string& text) {
     static int n = 0;
