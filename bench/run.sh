@@ -1,0 +1,175 @@
+#!/usr/bin/env bash
+# The extraction benchmark: builds the x86_64 tree and the bench programs, generates the archives once, and
+# extracts them under Wine through UNZIPPER, a plain minizip loop and miniunz, best of several runs each.
+# Usage: bench/run.sh [build dir]  (default build/x86_64). BENCH_RUNS: rounds, 5; BENCH_SCALING_RUNS: rounds
+# with the scaling pair, 3; BENCH_DEST: where the extracted trees go.
+set -euo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+build=${1:-$top/build/x86_64}
+runs=${BENCH_RUNS:-5}
+scaling_runs=${BENCH_SCALING_RUNS:-3}
+scaling_limit=2.2
+plain_goal=1.10
+wine_env=$top/tools/wine-env.sh
+
+"$top/tools/install-deps.sh"
+mkdir -p "$build/bench"
+build=$(cd "$build" && pwd)
+bench=$build/bench
+archives=$bench/archives
+work=$bench/work
+mkdir -p "$archives" "$work"
+
+# The build's output goes to a log that is shown only when the build fails.
+echo "Building $build and its bench target"
+{ "$top/tools/build.sh" x86_64 "$build" && cmake --build "$build" --target bench; } >"$work/build.log" 2>&1 || {
+  tail -n 40 "$work/build.log" >&2
+  exit 1
+}
+
+# make_archive <file name> <make_archive.py arguments>: generated once, again only when the script changed.
+make_archive() {
+  local file=$archives/$1
+  shift
+  if [ ! -f "$file" ] || [ "$top/bench/make_archive.py" -nt "$file" ]; then
+    echo "Generating $(basename "$file") (once)"
+    python3 "$top/bench/make_archive.py" "$@" "$file"
+  fi
+}
+
+# The Windows name of a file of this machine (drive Z: is the root).
+windows_path() { printf 'Z:%s' "${1//\//\\}"; }
+
+# Boots the Wine environment; it is ended at exit only when this script started it (a running ctest keeps
+# its own). Wine's desktop process ends a few seconds after the last program that had user32 loaded, and
+# starting it again costs the next such program (extract_unzipper) about ten seconds; a notepad held open
+# for the whole run keeps the desktop up, so that only the extraction differs between the programs.
+wine_started=0
+desktop_pid=""
+boot_wine() {
+  if ! { [ -f "$build/wine-state/xvfb.pid" ] && kill -0 "$(cat "$build/wine-state/xvfb.pid")" 2>/dev/null; }; then
+    wine_started=1
+    "$wine_env" start "$build" >/dev/null
+  fi
+  "$wine_env" run "$build" 'C:\windows\system32\notepad.exe' >/dev/null 2>&1 </dev/null &
+  desktop_pid=$!
+  sleep 2
+}
+
+# Where the extracted trees go: a file system in memory by default. On this machine's disk, creating tens
+# of thousands of files soon after deleting as many costs the file system more than the extractors do
+# (ext4 without a journal searches past recently deleted inodes), and that noise would swamp the ratios.
+# BENCH_DEST=<folder> chooses another place; on a disk the trees are kept until the end for that reason.
+choose_trees() {
+  local root=${BENCH_DEST:-}
+  if [ -z "$root" ] && [ -d /dev/shm ] && [ "$(df -Pk /dev/shm | awk 'NR == 2 { print $4 }')" -gt 1048576 ]; then
+    root=/dev/shm
+  fi
+  trees=${root:-$work}/norba-bench.$$
+  mkdir -p "$trees"
+  keep_trees=1
+  [ "$(stat -f -c %T "$trees")" != tmpfs ] || keep_trees=0
+}
+
+clean_up() {
+  [ -z "$desktop_pid" ] || kill "$desktop_pid" 2>/dev/null || true
+  [ $wine_started -eq 0 ] || "$wine_env" stop "$build"
+  [ -z "${trees:-}" ] || rm -rf "$trees"
+}
+
+# smaller <a> <b>: the smaller of two numbers of milliseconds; an empty one counts as none.
+smaller() {
+  if [ -z "$2" ] || { [ -n "$1" ] && [ "$1" -lt "$2" ]; }; then echo "$1"; else echo "$2"; fi
+}
+
+# run_extractor <program> <archive> <folder> <options>: one extraction under Wine, its output in $work/out.
+run_extractor() {
+  local program=$1 archive=$2 dest=$3
+  shift 3
+  if [ "$program" = miniunz ]; then
+    set -- "$@" "$(windows_path "$archive")" -d "$(windows_path "$dest")"
+  else
+    set -- "$@" "$(windows_path "$archive")" "$(windows_path "$dest")"
+  fi
+  "$wine_env" run "$build" "$bench/$program.exe" "$@" >"$work/out" 2>&1 </dev/null
+}
+
+# extract_once <label> <archive> <program> [options]: one extraction into a fresh folder, checked against
+# the archive. Keeps the best work and wall milliseconds per label and the verifier's line.
+declare -A best_work best_wall verified
+extract_once() {
+  local label=$1 archive=$2 program=$3 dest=$trees/$round-$1 t0 t1 took rc=0
+  shift 3
+  mkdir -p "$dest"
+  t0=$(date +%s%N)
+  run_extractor "$program" "$archive" "$dest" "$@" || rc=$?
+  t1=$(date +%s%N)
+  if [ $rc -ne 0 ]; then
+    echo "$label failed with exit code $rc:" >&2
+    tail -n 5 "$work/out" >&2
+    exit 1
+  fi
+  if ! python3 "$top/bench/verify_tree.py" "$archive" "$dest" >"$work/verify"; then
+    echo "$label extracted a different tree:" >&2
+    cat "$work/verify" >&2
+    exit 1
+  fi
+  [ $keep_trees -eq 1 ] || rm -rf "$dest"
+  took=$(sed -n 's/.*ms=\([0-9]*\).*/\1/p' "$work/out")
+  printf '  %-14s work %6s ms   wall %6s ms\n' "$label" "${took:--}" $(((t1 - t0) / 1000000))
+  best_wall[$label]=$(smaller $(((t1 - t0) / 1000000)) "${best_wall[$label]:-}")
+  best_work[$label]=$(smaller "$took" "${best_work[$label]:-}")
+  verified[$label]=$(sed 's/^verify: //' "$work/verify")
+}
+
+report() {
+  local label=$1
+  printf '  %-14s work %6s ms   wall %6s ms   %s\n' "$label" "${best_work[$label]:--}" "${best_wall[$label]}" \
+    "${verified[$label]}"
+}
+
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
+
+make_archive large.zip large
+make_archive small10000.zip small 10000
+make_archive small20000.zip small 20000
+trap clean_up EXIT
+choose_trees
+boot_wine
+
+# The extractors take turns in every round, so that a busy machine slows all of them alike.
+for round in $(seq 1 "$runs"); do
+  echo "Round $round of $runs (${SECONDS} s so far)"
+  extract_once plain "$archives/large.zip" extract_plain
+  extract_once unzipper "$archives/large.zip" extract_unzipper
+  extract_once miniunz "$archives/large.zip" miniunz -x -o
+  # The scaling pair takes four times as long as the rest of a round: it runs in the first rounds only.
+  [ "$round" -le "$scaling_runs" ] || continue
+  extract_once plain-10000 "$archives/small10000.zip" extract_plain
+  extract_once unzipper-10000 "$archives/small10000.zip" extract_unzipper
+  extract_once plain-20000 "$archives/small20000.zip" extract_plain
+  extract_once unzipper-20000 "$archives/small20000.zip" extract_unzipper
+done
+
+echo "Best of $runs rounds under Wine, the scaling pair of $scaling_runs (work: measured inside the extractor;"
+echo "wall: the whole Wine process)"
+echo "large.zip, $(($(stat -c %s "$archives/large.zip") / 1000000)) MB packed:"
+report plain
+report unzipper
+report miniunz
+echo "Scaling pair:"
+report plain-10000
+report unzipper-10000
+report plain-20000
+report unzipper-20000
+
+scaling=$(ratio "${best_work[unzipper-20000]}" "${best_work[unzipper-10000]}")
+echo "unzipper/plain = $(ratio "${best_work[unzipper]}" "${best_work[plain]}")   (work; goal at most $plain_goal)"
+echo "unzipper/plain wall = $(ratio "${best_wall[unzipper]}" "${best_wall[plain]}")"
+echo "unzipper/miniunz = $(ratio "${best_wall[unzipper]}" "${best_wall[miniunz]}")   (wall; miniunz has no work time)"
+echo "20000/10000 entries = $scaling   (unzipper work; limit $scaling_limit)"
+echo "20000/10000 entries plain = $(ratio "${best_work[plain-20000]}" "${best_work[plain-10000]}")   (for reference)"
+if awk -v s="$scaling" -v l="$scaling_limit" 'BEGIN { exit !(s > l) }'; then
+  echo "FAIL: twice the entries take more than $scaling_limit times as long" >&2
+  exit 1
+fi
