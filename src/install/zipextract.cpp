@@ -20,9 +20,11 @@ class OUTPUTFILE {
   OUTPUTFILE(const OUTPUTFILE&) = delete;
   OUTPUTFILE& operator=(const OUTPUTFILE&) = delete;
 
-  // Creates the file, or empties an existing one; true when it is open for writing.
+  // Creates the file, or empties an existing one; true when it is open for writing. A read-only file left
+  // by an earlier installation is made writable first: an update replaces it like any other file.
   bool Create(const STRING& path) {
     Close();
+    ClearReadOnly(path);
     Handle = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
                          FILE_ATTRIBUTE_NORMAL, nullptr);
     return IsOpen();
@@ -35,6 +37,13 @@ class OUTPUTFILE {
   }
 
  private:
+  // The path as it stands: no placeholder of the file name rules may turn it into another file's name.
+  static void ClearReadOnly(const STRING& path) {
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return;
+    if (attributes & FILE_ATTRIBUTE_READONLY) SetFileAttributesA(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
+  }
+
   HANDLE Handle = INVALID_HANDLE_VALUE;
 };
 

@@ -182,9 +182,13 @@ TEST_F(UnzipperTest, AnEmptyItemEndsTheListsAndNullListsMatchNothing) {
   EXPECT_EQ("[config]\r\nfrom=archive\r\n", Read("config.ini"));
   EXPECT_EQ("old notes", Read("notes.txt"));
 
+  // A read-only file of an earlier installation is replaced like any other.
+  std::string notes = Dir.Path("dest\\notes.txt");
+  ASSERT_TRUE(SetFileAttributesA(notes.c_str(), FILE_ATTRIBUTE_READONLY));
   UNZIPPER custom(Archive("basic.zip").c_str(), "<NULL>", "<NULL>");
   EXPECT_TRUE(custom.ExtractFile("notes.txt", Dest().c_str()));
   EXPECT_EQ("Notes from the archive.\r\n", Read("notes.txt"));
+  EXPECT_EQ(0u, GetFileAttributesA(notes.c_str()) & FILE_ATTRIBUTE_READONLY);
 }
 
 TEST_F(UnzipperTest, ExtractionMakesFoldersAndKeepsTimesAndSizes) {
