@@ -19,9 +19,6 @@
 
 static const char kAssertUnit[] = "install";
 
-// Hook events of the copy step.
-static const int kHookCopyBegins = 7;
-static const int kHookInstalled = 8;
 // Pause before the page shows that the copy is complete.
 static const int kCompletionPauseMs = 500;
 
@@ -75,7 +72,7 @@ void COPYSTEP::Execute() {
 
 void COPYSTEP::Begin() {
   Windows.ShowStatus(IDS_COPY_STATUS);
-  CallNewSetupHook(kHookCopyBegins, 0, Windows.GetWizard(), Windows.GetProgress(), nullptr, Run.InstallType.atoi());
+  CallNewSetupHook(NORBA_NSH_COPY_BEGIN, 0, Windows.GetWizard(), Windows.GetProgress(), nullptr, Run.InstallType.atoi());
   ServiceStopped = Service.Stop();
   if (ServiceStopped) logit("SETUP::ActualCopy Application Service was stopped\n");
 }
@@ -111,8 +108,8 @@ void COPYSTEP::Register() {
 }
 
 void COPYSTEP::End() {
-  CallSetupHook(kHookInstalled, HookArg(Run.InstallFolder.c_str()));
-  CallNewSetupHook(kHookInstalled, 0, Windows.GetWizard(), Windows.GetProgress(), nullptr, 0);
+  CallSetupHook(NORBA_SH_RECORD_WRITTEN, HookArg(Run.InstallFolder.c_str()));
+  CallNewSetupHook(NORBA_NSH_RECORD_WRITTEN, 0, Windows.GetWizard(), Windows.GetProgress(), nullptr, 0);
   if (ServiceStopped && Service.Start()) logit("SETUP::ActualCopy Application Service was restarted\n");
 }
 
