@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Checks a distributable folder: setup.exe imports only Windows system libraries and carries its
 # manifest and version information, and exports minizip's reading API with unzip; the language libraries
-# are resource-only (no imports at all).
+# are resource-only (no imports at all). The example hook library of the same build, when there is one,
+# must export both entry points under their plain names (a 32-bit build would decorate them otherwise).
 set -euo pipefail
 dist=${1:?usage: tools/check-dist.sh <dist folder>}
 objdump=objdump
@@ -10,6 +11,7 @@ system_dlls='^(kernel32|user32|gdi32|comctl32|comdlg32|advapi32|shell32|shlwapi|
 failed=0
 fail() { echo "FAIL: $*"; failed=1; }
 
+exports() { "$objdump" -p "$1" | sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/s/^[[:space:]]*\[ *[0-9]*\] //p'; }
 imports() { "$objdump" -p "$1" | sed -n 's/^[[:space:]]*DLL Name: //p' | tr 'A-Z' 'a-z'; }
 
 [ -f "$dist/setup.exe" ] || fail "no setup.exe in $dist"
@@ -24,7 +26,7 @@ if [ -f "$dist/setup.exe" ]; then
   texts=$(strings -el "$dist/setup.exe")
   grep -q '^Norba$' <<<"$texts" || fail "setup.exe has no version information naming Norba"
   grep -q '^Kiv Setup$' <<<"$texts" || fail "setup.exe version information lacks Kiv Setup"
-  exported=$(sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/s/^[[:space:]]*\[ *[0-9]*\] //p' <<<"$headers")
+  exported=$(exports "$dist/setup.exe")
   for name in unzOpen unzOpen2 unzClose unzGetGlobalInfo unzGetGlobalComment unzGoToFirstFile unzGoToNextFile \
               unzLocateFile unzGetCurrentFileInfo unzOpenCurrentFile unzOpenCurrentFile2 unzOpenCurrentFile3 \
               unzOpenCurrentFilePassword unzReadCurrentFile unzCloseCurrentFile unztell unzeof unzGetLocalExtrafield \
@@ -37,5 +39,9 @@ for lang in english german french hungarian; do
   if [ ! -f "$dll" ]; then fail "missing setup$lang.dll"; continue; fi
   [ -z "$(imports "$dll")" ] || fail "setup$lang.dll imports $(imports "$dll" | tr '\n' ' ')"
 done
+hook=$dist/../examples/hook/examplehook.dll
+if [ -f "$hook" ] && [ "$(exports "$hook" | sort | tr '\n' ' ')" != "NewSetupHook SetupHook " ]; then
+  fail "examplehook.dll exports $(exports "$hook" | tr '\n' ' ')instead of NewSetupHook and SetupHook"
+fi
 if [ $failed -eq 0 ]; then echo "distributable $dist: ok"; fi
 exit $failed
