@@ -8,6 +8,7 @@
 
 #include "app/norba_win32.h"
 #include "base/osys.h"
+#include "junkbytes.h"
 #include "scratchdir.h"
 
 namespace {
@@ -33,9 +34,7 @@ void SetArguments(std::initializer_list<const char*> arguments) {
 // Declare it after the test's scratch folders: the folders can go only once nothing uses them.
 class FrameStateGuard {
  public:
-  FrameStateGuard() : locale_(gLocale) {
-    GetCurrentDirectoryA(sizeof(cwd_), cwd_);
-  }
+  FrameStateGuard() : locale_(gLocale) { GetCurrentDirectoryA(sizeof(cwd_), cwd_); }
   ~FrameStateGuard() {
     SetCurrentDirectoryA(cwd_);
     gLocale = locale_;
@@ -96,7 +95,7 @@ TEST(SplitCommandLine, ManyArgumentsFillAtMost255ElementsAndKeepTheRestInTheLast
   EXPECT_EQ("/LAST", args[2]);
 }
 
-TEST(ArgumentLookup, TestArgNeedsTheExactNameInEitherForm) {
+TEST(ArgumentLookup, TestArgNeedsTheExactNameAndValuesHaveTheirForms) {
   SetArguments({"/HIDE", "-autodir", "/REMOVEX"});
   EXPECT_EQ(1, TestArg("HIDE"));
   EXPECT_EQ(1, TestArg("hide"));
@@ -106,9 +105,8 @@ TEST(ArgumentLookup, TestArgNeedsTheExactNameInEitherForm) {
   // The program path is not an argument.
   SetArguments({});
   EXPECT_EQ(0, TestArg("HIDE"));
-}
 
-TEST(ArgumentLookup, ValueFormsOfSlashAndDash) {
+  // Values: the forms of slash and dash.
   SetArguments({"-WORKDIR", "C:\\a", "/WORKDIR", "/LANG=GER", "/LANGGER", "/lang:ger", "-ORDER"});
   // TestArgValue: "-" with exactly the name, or "/" with the name and a colon.
   EXPECT_EQ(1, TestArgValue("WORKDIR", 0));
@@ -126,9 +124,8 @@ TEST(ArgumentLookup, ValueFormsOfSlashAndDash) {
   EXPECT_TRUE(GetArgValue("LANG", 3).IsEmpty());
   // A dash form as the last element has no value.
   EXPECT_TRUE(GetArgValue("ORDER", 0).IsEmpty());
-}
 
-TEST(ArgumentLookup, RemoveWithoutColonIsNoRemoval) {
+  // "/REMOVE" without colon is no removal.
   SetArguments({"/REMOVE"});
   EXPECT_EQ(0, TestArgValue("REMOVE", 0));
   SetArguments({"-remove", "KIV8", "/ORDER:x"});
@@ -157,14 +154,10 @@ TEST(AcquireArguments, CommandLineComesBeforeTheArgumentFiles) {
   raw.Add("/WORKDIR:C:\\a");
   NORBAAPP::AcquireArguments(raw, 9);
 
-  const STRINGARRAY& args = ProgramArguments();
-  ASSERT_EQ(7, args.Count());
-  EXPECT_STREQ("/WORKDIR:C:\\a", args[1].c_str());
-  EXPECT_STREQ("/WORKDIR:C:\\b", args[2].c_str());
-  EXPECT_STREQ("", args[3].c_str());  // a line of blanks is an empty argument
-  EXPECT_STREQ("/LANG:FRENCH", args[4].c_str());
-  EXPECT_STREQ("/HIDE", args[5].c_str());
-  EXPECT_STREQ("/LAST", args[6].c_str());  // a last line without line feed counts too
+  // A line of blanks is an empty argument; a last line without line feed counts too.
+  std::vector<std::string> args;
+  for (int i = 1; i < ProgramArguments().Count(); i++) args.push_back(ProgramArguments()[i].c_str());
+  EXPECT_EQ(args, std::vector<std::string>({"/WORKDIR:C:\\a", "/WORKDIR:C:\\b", "", "/LANG:FRENCH", "/HIDE", "/LAST"}));
   EXPECT_STREQ("C:\\a", GetArgValue("WORKDIR", 0).c_str());
   EXPECT_EQ(12, gLocale);
   // The program folder becomes current while the arguments are acquired.
@@ -176,9 +169,7 @@ TEST(AcquireArguments, CommandLineComesBeforeTheArgumentFiles) {
 TEST(AcquireArguments, JunkAndLongArgumentFilesDoNotBreakStartUp) {
   uidriver::ScratchDir dir;
   FrameStateGuard guard;
-  std::string junk;
-  for (int i = 0; i < 4096; i++) junk += static_cast<char>((i * 7919) & 0xff);
-  dir.WriteText("commandline.ini", junk);
+  dir.WriteText("commandline.ini", JunkBytes(4096));
   std::string many;
   for (int i = 0; i < 10000; i++) many += "/LINE" + std::to_string(i) + "\r\n";
   dir.WriteText("setup_commandline.ini", many);

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "app/norbaassert.h"
+#include "assertreports.h"
 #include "base/filescan.h"
 #include "folderlink.h"
 #include "scratchdir.h"
@@ -38,9 +38,10 @@ int IndexOf(const std::vector<std::string>& items, const std::string& path) {
 
 // A tree of six files and four folders (one of them empty, one with a leading dot) in "tree", and
 // beside it a folder "docs" that stands for the user's documents.
-class TreeTest : public ::testing::Test {
+class TreeTest : public AssertReportsTest {
  protected:
   void SetUp() override {
+    AssertReportsTest::SetUp();
     Dir.WriteText("tree\\a.txt", "a");
     Dir.WriteText("tree\\b.log", "b");
     Dir.WriteText("tree\\sub\\c.txt", "c");
@@ -55,6 +56,7 @@ class TreeTest : public ::testing::Test {
   void TearDown() override {
     for (const std::string& link : Links)
       if (uidriver::IsLinkedFolder(link)) uidriver::RemoveFolderLink(link);
+    AssertReportsTest::TearDown();
   }
 
   // Puts a link to "docs" into the tree as "tree\<name>".
@@ -72,26 +74,21 @@ class TreeTest : public ::testing::Test {
   std::vector<std::string> Links;
 };
 
-// ---------------------------------------------------------------------------------------------------
-// CreateDirectoryPath.
+// --- CreateDirectoryPath ---
 
 using CreateDirectoryPathTest = TreeTest;
 
-TEST_F(CreateDirectoryPathTest, DrivePaths) {
+TEST_F(CreateDirectoryPathTest, DriveAndRelativePaths) {
   EXPECT_TRUE(FILETREE::CreateDirectoryPath(Dir.Path("new\\a\\b").c_str()));
   EXPECT_TRUE(IsFolder(Dir.Path("new\\a\\b")));
   EXPECT_TRUE(FILETREE::CreateDirectoryPath(Dir.Path("new\\a\\b").c_str())) << "an existing path";
   EXPECT_TRUE(FILETREE::CreateDirectoryPath((Dir.Path("new") + "/x//y/").c_str()));
   EXPECT_TRUE(IsFolder(Dir.Path("new\\x\\y")));
   EXPECT_TRUE(FILETREE::CreateDirectoryPath("C:\\"));
-}
-
-TEST_F(CreateDirectoryPathTest, Failures) {
   EXPECT_FALSE(FILETREE::CreateDirectoryPath(Tree("a.txt\\sub").c_str())) << "a file on the way";
   EXPECT_FALSE(FILETREE::CreateDirectoryPath(""));
-}
 
-TEST_F(CreateDirectoryPathTest, RelativeToTheCurrentFolder) {
+  // Relative to the current folder.
   char old[MAX_PATH + 1] = {};
   ASSERT_GT(GetCurrentDirectoryA(sizeof(old), old), 0u);
   ASSERT_TRUE(SetCurrentDirectoryA(Dir.Root().c_str()));
@@ -101,28 +98,23 @@ TEST_F(CreateDirectoryPathTest, RelativeToTheCurrentFolder) {
   EXPECT_TRUE(IsFolder(Dir.Path("rel\\one")));
 }
 
-// A share "\\<server>\share" that the test may write into. Wine serves UNC paths from the folder
-// "dosdevices\unc\<server>\<share>" of its prefix; on Windows the drive's administrative share serves.
+// A share "\\<server>\share" that the test may write into: Wine serves UNC paths from the folder
+// "dosdevices\unc\<server>\<share>" of its prefix. Without a Wine prefix there is no share.
 class UNCSHARE {
  public:
-  explicit UNCSHARE(const std::string& scratch) {
+  UNCSHARE() {
     char prefix[1024] = {};
     DWORD n = GetEnvironmentVariableA("WINEPREFIX", prefix, sizeof(prefix));
-    if (n > 0 && n < sizeof(prefix)) {
-      std::string unc = "Z:" + std::string(prefix) + "\\dosdevices\\unc";
-      std::replace(unc.begin(), unc.end(), '/', '\\');
-      std::string server = "norbasrv" + std::to_string(GetCurrentProcessId());
-      ServerFolder = unc + "\\" + server;
-      if (CreateDirectoryA(unc.c_str(), nullptr)) UncFolder = unc;
-      CreateDirectoryA(ServerFolder.c_str(), nullptr);
-      if (CreateDirectoryA((ServerFolder + "\\share").c_str(), nullptr)) {
-        Share = "\\\\" + server + "\\share";
-        Local = ServerFolder + "\\share";
-      }
-    } else if (scratch.size() > 3 && scratch[1] == ':' && CreateDirectoryA((scratch + "\\share").c_str(), nullptr)) {
-      Share = "\\\\127.0.0.1\\" + scratch.substr(0, 1) + "$" + scratch.substr(2) + "\\share";
-      Local = scratch + "\\share";
-      if (!IsFolder(Share)) Share.clear();
+    if (n == 0 || n >= sizeof(prefix)) return;
+    std::string unc = "Z:" + std::string(prefix) + "\\dosdevices\\unc";
+    std::replace(unc.begin(), unc.end(), '/', '\\');
+    std::string server = "norbasrv" + std::to_string(GetCurrentProcessId());
+    ServerFolder = unc + "\\" + server;
+    if (CreateDirectoryA(unc.c_str(), nullptr)) UncFolder = unc;
+    CreateDirectoryA(ServerFolder.c_str(), nullptr);
+    if (CreateDirectoryA((ServerFolder + "\\share").c_str(), nullptr)) {
+      Share = "\\\\" + server + "\\share";
+      Local = ServerFolder + "\\share";
     }
   }
   ~UNCSHARE() {
@@ -137,7 +129,7 @@ class UNCSHARE {
 };
 
 TEST_F(CreateDirectoryPathTest, UncPathsCreateOnlyBelowTheShare) {
-  UNCSHARE share(Dir.Root());
+  UNCSHARE share;
   if (share.Share.empty()) GTEST_SKIP() << "no share to write into";
   EXPECT_TRUE(FILETREE::CreateDirectoryPath((share.Share + "\\a\\b").c_str()));
   EXPECT_TRUE(IsFolder(share.Local + "\\a\\b"));
@@ -146,12 +138,11 @@ TEST_F(CreateDirectoryPathTest, UncPathsCreateOnlyBelowTheShare) {
   EXPECT_EQ((std::vector<std::string>{share.Local + "\\a\\b", share.Local + "\\a"}), Items(made));
 }
 
-// ---------------------------------------------------------------------------------------------------
-// ListFiles.
+// --- ListFiles ---
 
 using ListFilesTest = TreeTest;
 
-TEST_F(ListFilesTest, CountsMatchingFiles) {
+TEST_F(ListFilesTest, CountsMatchingFilesAndLeavesTheListAloneWhenEmpty) {
   EXPECT_EQ(4, FILETREE::ListFiles(Tree().c_str(), "*.txt", nullptr, true));
   EXPECT_EQ(1, FILETREE::ListFiles(Tree().c_str(), "*.TXT", nullptr, false));
   EXPECT_EQ(2, FILETREE::ListFiles(Tree().c_str(), "?.log", nullptr, true));
@@ -160,16 +151,15 @@ TEST_F(ListFilesTest, CountsMatchingFiles) {
   EXPECT_EQ(6, FILETREE::ListFiles((Tree() + "\\").c_str(), "*.*", nullptr, true));
   EXPECT_EQ(0, FILETREE::ListFiles(Tree("missing").c_str(), "*", nullptr, true));
   EXPECT_EQ(0, FILETREE::ListFiles(Tree("a.txt").c_str(), "*", nullptr, true)) << "a file is no folder";
-}
 
-TEST_F(ListFilesTest, EmptyFolderLeavesTheListAlone) {
+  // An empty folder leaves the list alone.
   STRINGARRAY list;
   list.Add("before");
   EXPECT_EQ(0, FILETREE::ListFiles(Tree("empty").c_str(), "*", &list, true));
   EXPECT_EQ(std::vector<std::string>{"before"}, Items(list));
 }
 
-TEST_F(ListFilesTest, ContentsComeBeforeTheirFolder) {
+TEST_F(ListFilesTest, ContentsComeBeforeTheirFolderAndPatternsListNoFolders) {
   STRINGARRAY list;
   EXPECT_EQ(10, FILETREE::ListFiles(Tree().c_str(), "*.*", &list, true));
   std::vector<std::string> items = Items(list);
@@ -181,12 +171,11 @@ TEST_F(ListFilesTest, ContentsComeBeforeTheirFolder) {
   EXPECT_LT(IndexOf(items, Tree("sub\\deep")), IndexOf(items, Tree("sub")));
   EXPECT_LT(IndexOf(items, Tree("sub\\c.txt")), IndexOf(items, Tree("sub")));
   EXPECT_LT(IndexOf(items, Tree(".config\\f.txt")), IndexOf(items, Tree(".config")));
-}
 
-TEST_F(ListFilesTest, PatternOtherThanStarListsNoFolders) {
-  STRINGARRAY list;
-  EXPECT_EQ(2, FILETREE::ListFiles(Tree().c_str(), "*.log", &list, true));
-  std::vector<std::string> items = Items(list);
+  // A pattern other than "*" lists no folders.
+  STRINGARRAY logs;
+  EXPECT_EQ(2, FILETREE::ListFiles(Tree().c_str(), "*.log", &logs, true));
+  items = Items(logs);
   std::sort(items.begin(), items.end());
   EXPECT_EQ((std::vector<std::string>{Tree("b.log"), Tree("sub\\deep\\e.log")}), items);
 }
@@ -201,8 +190,7 @@ TEST_F(ListFilesTest, LinkedFolderIsListedButNotEntered) {
   EXPECT_EQ(4, FILETREE::ListFiles(Tree().c_str(), "*.txt", nullptr, true));
 }
 
-// ---------------------------------------------------------------------------------------------------
-// DeleteTree.
+// --- DeleteTree ---
 
 using DeleteTreeTest = TreeTest;
 
@@ -225,31 +213,36 @@ TEST_F(DeleteTreeTest, NeverReachesThroughALinkedFolder) {
     EXPECT_TRUE(!Dir.Exists(link) || uidriver::IsLinkedFolder(Dir.Path(link))) << link;
 }
 
-TEST_F(DeleteTreeTest, PatternDeletesOnlyMatchingFiles) {
+TEST_F(DeleteTreeTest, PatternAndTopLevelDeleteOnlyWhatTheyName) {
   EXPECT_EQ(1, FILETREE::DeleteTree(Tree().c_str(), "*.log", true));
   EXPECT_FALSE(Dir.Exists("tree\\b.log"));
   EXPECT_FALSE(Dir.Exists("tree\\sub\\deep\\e.log"));
   for (const char* kept : {"tree\\a.txt", "tree\\sub\\c.txt", "tree\\sub\\deep\\d.txt", "tree\\empty"})
     EXPECT_TRUE(Dir.Exists(kept)) << kept;
-}
 
-TEST_F(DeleteTreeTest, WithoutRecursionOnlyTheTopLevel) {
+  // Without recursion only the top level goes.
   FILETREE::DeleteTree(Tree().c_str(), "*", false);
   EXPECT_FALSE(Dir.Exists("tree\\a.txt"));
   EXPECT_FALSE(Dir.Exists("tree\\empty"));
   EXPECT_EQ("d", Dir.ReadText("tree\\sub\\deep\\d.txt"));
 }
 
-// ---------------------------------------------------------------------------------------------------
-// CopyTree and CopyList.
+// --- CopyTree and CopyList ---
 
 using CopyTreeTest = TreeTest;
 
-TEST_F(CopyTreeTest, CopiesEveryFileAndFolder) {
+TEST_F(CopyTreeTest, CopiesEveryFileAndFolderOrWhatThePatternNames) {
   EXPECT_TRUE(FILETREE::CopyTree((Tree() + "\\").c_str(), Dir.Path("copy").c_str(), "*", true, false));
   for (const char* file : {"a.txt", "b.log", "sub\\c.txt", "sub\\deep\\d.txt", "sub\\deep\\e.log", ".config\\f.txt"})
     EXPECT_EQ(Dir.ReadText("tree\\" + std::string(file)), Dir.ReadText("copy\\" + std::string(file))) << file;
   EXPECT_TRUE(IsFolder(Dir.Path("copy\\empty")));
+
+  // A pattern copy makes the folders on the way.
+  EXPECT_TRUE(FILETREE::CopyTree(Tree().c_str(), Dir.Path("txt").c_str(), "*.txt", true, false));
+  EXPECT_EQ("d", Dir.ReadText("txt\\sub\\deep\\d.txt"));
+  EXPECT_EQ("f", Dir.ReadText("txt\\.config\\f.txt"));
+  EXPECT_FALSE(Dir.Exists("txt\\b.log"));
+  EXPECT_FALSE(Dir.Exists("txt\\sub\\deep\\e.log"));
 }
 
 TEST_F(CopyTreeTest, KeepsOrOverwritesExistingFiles) {
@@ -259,14 +252,6 @@ TEST_F(CopyTreeTest, KeepsOrOverwritesExistingFiles) {
   EXPECT_EQ("d", Dir.ReadText("copy\\sub\\deep\\d.txt"));
   EXPECT_TRUE(FILETREE::CopyTree(Tree().c_str(), Dir.Path("copy").c_str(), "*", true, false));
   EXPECT_EQ("a", Dir.ReadText("copy\\a.txt"));
-}
-
-TEST_F(CopyTreeTest, PatternCopiesMakeTheFoldersOnTheWay) {
-  EXPECT_TRUE(FILETREE::CopyTree(Tree().c_str(), Dir.Path("copy").c_str(), "*.txt", true, false));
-  EXPECT_EQ("d", Dir.ReadText("copy\\sub\\deep\\d.txt"));
-  EXPECT_EQ("f", Dir.ReadText("copy\\.config\\f.txt"));
-  EXPECT_FALSE(Dir.Exists("copy\\b.log"));
-  EXPECT_FALSE(Dir.Exists("copy\\sub\\deep\\e.log"));
 }
 
 TEST_F(CopyTreeTest, LinkedFolderIsNotCopied) {
@@ -284,38 +269,25 @@ TEST_F(CopyTreeTest, FailedFileMakesTheResultFalseAndTheWalkGoesOn) {
   EXPECT_EQ("f", Dir.ReadText("copy\\.config\\f.txt"));
 }
 
-std::vector<std::string>& Reports() {
-  static std::vector<std::string> reports;
-  return reports;
-}
-
-void Observe(const char* condition, const char* sourcefile, int, const char* info) {
-  Reports().push_back(std::string(sourcefile) + ": " + condition + " / " + (info ? info : ""));
-}
-
 TEST_F(CopyTreeTest, CopyListRejectsEntriesOutsideTheSource) {
   STRINGARRAY list;
   list.Add(Dir.Path("docs\\precious.txt").c_str());
   list.Add(Dir.Path("tree2\\x.txt").c_str());
   list.Add(Tree("a.txt").c_str());
-  Reports().clear();
-  AssertSetObserver(Observe);
-  bool ok = FILETREE::CopyList(Tree().c_str(), Dir.Path("copy").c_str(), list, false);
-  AssertSetObserver(nullptr);
-  EXPECT_FALSE(ok);
+  EXPECT_FALSE(FILETREE::CopyList(Tree().c_str(), Dir.Path("copy").c_str(), list, false));
   EXPECT_EQ("a", Dir.ReadText("copy\\a.txt"));
   EXPECT_FALSE(Dir.Exists("copy\\precious.txt"));
-  ASSERT_EQ(2u, Reports().size()) << ::testing::PrintToString(Reports());
-  EXPECT_EQ("osysfile: source.Left((STRING_SIZE_T)fromlen)==from / " + Dir.Path("tree2\\x.txt") + "::" + Tree(),
-            Reports()[0]);
+  std::vector<std::string> reports = TakeReports(true);
+  ASSERT_EQ(2u, reports.size()) << ::testing::PrintToString(reports);
+  EXPECT_EQ("osysfile: source.Left((STRING_SIZE_T)fromlen)==from [" + Dir.Path("tree2\\x.txt") + "::" + Tree() + "]",
+            reports[0]);
 }
 
-// ---------------------------------------------------------------------------------------------------
-// FILESCAN.
+// --- FILESCAN ---
 
 using FileScanTest = TreeTest;
 
-TEST_F(FileScanTest, FolderPatternWalksItsEntries) {
+TEST_F(FileScanTest, FolderAndWildcardPatternsWalkTheirEntries) {
   STRING out;
   std::set<std::string> names;
   for (FILESCAN scan(Tree("sub").c_str(), &out); scan.Found(); scan.Next()) {
@@ -325,10 +297,8 @@ TEST_F(FileScanTest, FolderPatternWalksItsEntries) {
     EXPECT_EQ(Text(scan.GetName()) == "deep" || scan.IsDots(), scan.HasAttribute(FILE_ATTRIBUTE_DIRECTORY));
   }
   EXPECT_EQ((std::set<std::string>{".", "..", "c.txt", "deep"}), names);
-}
 
-TEST_F(FileScanTest, WildcardPatternAndMissingFolder) {
-  std::set<std::string> names;
+  names.clear();
   for (FILESCAN scan((Tree() + "\\*.txt").c_str()); scan.Found(); scan.Next()) {
     EXPECT_EQ(Tree(), Text(scan.GetDirectory()));
     names.insert(Text(scan.GetName()));

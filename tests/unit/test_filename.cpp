@@ -54,35 +54,24 @@ class ENVIRONMENT {
   bool Had;
 };
 
-// ---------------------------------------------------------------------------------------------------
-// Normalisation, joining and path parts.
+// --- Normalisation, joining and path parts ---
 
-TEST(FilenameNormalise, SeparatorsAndTrailingBackslashes) {
-  EXPECT_EQ("C:\\x\\y", Text(Made("C:/x/y/")));
-  EXPECT_EQ("C:\\", Text(Made("C:\\")));
-  EXPECT_EQ("C:\\", Text(Made("C:")));
-  EXPECT_EQ("C:\\", Text(Made("C:/")));
-  EXPECT_EQ("", Text(Made("")));
-  EXPECT_EQ("", Text(Made(nullptr)));
-}
-
-TEST(FilenameNormalise, RootsKeepTheirBackslash) {
+TEST(FilenameNormalise, SeparatorsTrailingBackslashesAndRoots) {
+  for (const auto& c : std::vector<std::pair<const char*, const char*>>{
+           {"C:/x/y/", "C:\\x\\y"}, {"C:\\", "C:\\"}, {"C:", "C:\\"}, {"C:/", "C:\\"}, {"", ""}, {nullptr, ""}})
+    EXPECT_EQ(c.second, Text(Made(c.first))) << (c.first ? c.first : "nullptr");
   // Cutting "C:\\" to "C:" would name the current folder of drive C instead of its root.
-  EXPECT_EQ("C:\\", Text(Assigned("C:\\\\")));
-  EXPECT_EQ("C:\\", Text(Assigned("C://")));
-  EXPECT_EQ("\\", Text(Assigned("/")));
-  EXPECT_EQ("\\", Text(Assigned("\\\\\\")));
-  EXPECT_EQ("C:", Text(Assigned("C:")));
-}
-
-TEST(FilenameNormalise, AssignmentNeitherResolvesNorExpands) {
+  for (const auto& c : std::vector<std::pair<const char*, const char*>>{
+           {"C:\\\\", "C:\\"}, {"C://", "C:\\"}, {"/", "\\"}, {"\\\\\\", "\\"}, {"C:", "C:"}})
+    EXPECT_EQ(c.second, Text(Assigned(c.first))) << c.first;
+  // Assignment neither resolves nor expands.
   FILENAME::ShellStringSet("%USERHOME%", "D:\\Docs\\", 0);
   EXPECT_EQ("%USERHOME%\\a.txt", Text(Assigned("%USERHOME%/a.txt/")));
   EXPECT_EQ("<self>", Text(Assigned("<self>")));
   EXPECT_EQ("~\\a", Text(Assigned("~/a")));
 }
 
-TEST(FilenameJoin, FolderAndName) {
+TEST(FilenameJoin, FolderAndNameAndThreeParts) {
   EXPECT_EQ(".\\a.txt", Text(FILENAME("", "a.txt")));
   EXPECT_EQ(".\\a.txt", Text(FILENAME(nullptr, "a.txt")));
   EXPECT_EQ("E:\\f.txt", Text(FILENAME("C:\\d", "E:\\f.txt")));
@@ -92,9 +81,7 @@ TEST(FilenameJoin, FolderAndName) {
   EXPECT_EQ("C:\\d", Text(FILENAME("C:\\d", "")));
   // An unallocated STRING is an empty folder, not the null text "<NULL>".
   EXPECT_EQ(".\\a", Text(FILENAME(STRING(), "a")));
-}
-
-TEST(FilenameJoin, ThreePartsReduceEveryDotFolder) {
+  // Three parts reduce every dot folder.
   EXPECT_EQ("C:\\a\\b", Text(FILENAME("C:\\a", ".", "b")));
   EXPECT_EQ("C:\\a\\x\\y", Text(FILENAME("C:\\a\\.\\.", "x", "y")));
   EXPECT_EQ("C:\\a\\b\\c", Text(FILENAME("C:\\a", "b", "c")));
@@ -108,11 +95,21 @@ TEST(FilenameJoin, NamesFoundOnDiskAreNotExpanded) {
   EXPECT_EQ("C:\\d\\e", Text(FILENAME::Join("C:\\d", "\\e")));
 }
 
-TEST(FilenameParts, IsAbsolute) {
+TEST(FilenameParts, IsAbsoluteAndMakeRelative) {
   for (const char* absolute : {"\\x", "/x", "C:\\x", "C:x", "~\\x", "\\\\srv\\share"})
     EXPECT_TRUE(Assigned(absolute).IsAbsolute()) << absolute;
   for (const char* relative : {"", "x", "x\\y", ".\\x", "~x", "%APPDATA%\\x"})
     EXPECT_FALSE(Assigned(relative).IsAbsolute()) << relative;
+
+  FILENAME name = Assigned("C:\\Base\\sub\\f.txt");
+  EXPECT_FALSE(name.MakeRelative("C:\\Bas"));
+  EXPECT_FALSE(name.MakeRelative("C:\\Base\\sub\\f.txt"));
+  EXPECT_EQ("C:\\Base\\sub\\f.txt", Text(name));
+  EXPECT_TRUE(name.MakeRelative("c:/base/"));
+  EXPECT_EQ("sub\\f.txt", Text(name));
+  FILENAME onroot = Assigned("C:\\Base\\f");
+  EXPECT_TRUE(onroot.MakeRelative("C:\\"));
+  EXPECT_EQ("Base\\f", Text(onroot));
 }
 
 TEST(FilenameParts, PathAndName) {
@@ -136,20 +133,7 @@ TEST(FilenameParts, PathAndName) {
   }
 }
 
-TEST(FilenameParts, MakeRelative) {
-  FILENAME name = Assigned("C:\\Base\\sub\\f.txt");
-  EXPECT_FALSE(name.MakeRelative("C:\\Bas"));
-  EXPECT_FALSE(name.MakeRelative("C:\\Base\\sub\\f.txt"));
-  EXPECT_EQ("C:\\Base\\sub\\f.txt", Text(name));
-  EXPECT_TRUE(name.MakeRelative("c:/base/"));
-  EXPECT_EQ("sub\\f.txt", Text(name));
-  FILENAME onroot = Assigned("C:\\Base\\f");
-  EXPECT_TRUE(onroot.MakeRelative("C:\\"));
-  EXPECT_EQ("Base\\f", Text(onroot));
-}
-
-// ---------------------------------------------------------------------------------------------------
-// Copies, notes and the attachment.
+// --- Copies, notes and the attachment ---
 
 class COUNTEDATTACHMENT : public FILENAMEATTACHMENT {
  public:
@@ -179,8 +163,7 @@ TEST(FilenameCopy, NotesTravelWithCopiesAndAttachmentStaysWithItsOwner) {
   EXPECT_EQ(1, deleted);
 }
 
-// ---------------------------------------------------------------------------------------------------
-// Placeholders.
+// --- Placeholders ---
 
 class ShellStringTest : public ::testing::Test {
  protected:
@@ -191,28 +174,23 @@ class ShellStringTest : public ::testing::Test {
   void TearDown() override { FILENAME::ShellStringsReset(); }
 };
 
-TEST_F(ShellStringTest, PlaceholderAtTheStartInEverySpelling) {
+TEST_F(ShellStringTest, PlaceholdersAtTheStartInEverySpellingUserAndComputerAnywhere) {
   for (const char* text : {"%USERHOME%\\a.txt", "$(USERHOME)\\a.txt", "~\\a.txt", "~/a.txt", "%userhome%/a.txt"})
     EXPECT_EQ("D:\\Docs\\a.txt", Text(Made(text))) << text;
   EXPECT_EQ("D:\\Docs", Text(Made("%USERHOME%")));
   EXPECT_EQ("D:\\Docs", Text(Made("~/")));
   EXPECT_EQ("D:\\Docs\\a", Text(FILENAME("%USERHOME%", "a")));
   EXPECT_EQ("D:\\Docs\\a", Text(FILENAME("C:\\x", "~\\a")));
-}
-
-TEST_F(ShellStringTest, OnlyAtTheStart) {
+  // Only at the start; unknown names stay.
   EXPECT_EQ("x\\%USERHOME%", Text(Made("x\\%USERHOME%")));
   EXPECT_EQ("C:\\%APPDATA%\\x", Text(Made("C:/%APPDATA%/x")));
   EXPECT_EQ("%NOSUCHFOLDER%\\x", Text(Made("%NOSUCHFOLDER%\\x")));
-}
-
-TEST_F(ShellStringTest, RootFolderValueKeepsItsBackslash) {
+  // A root folder value keeps its backslash.
   FILENAME::ShellStringSet("%NORBAROOT%", "R:\\", 0);
   EXPECT_EQ("R:\\", Text(Made("%NORBAROOT%")));
   EXPECT_EQ("R:\\x", Text(Made("%NORBAROOT%\\x")));
-}
 
-TEST_F(ShellStringTest, UserAndComputerNameAnywhere) {
+  // The user and computer names are replaced anywhere.
   STRING user = OSYS::GetUserName();
   STRING computer = OSYS::GetComputerName();
   ASSERT_TRUE(user.IsNotEmpty());
@@ -268,8 +246,7 @@ TEST_F(ShellStringTest, FullTableKeepsItsEntriesAndTakesNoNewName) {
   EXPECT_EQ("F:\\4\\x", Text(Made("%NORBA_FILL4%\\x")));
 }
 
-// ---------------------------------------------------------------------------------------------------
-// Pseudo names.
+// --- Pseudo names ---
 
 bool IsTempLetter(char c) { return isalnum(static_cast<unsigned char>(c)) != 0; }
 
@@ -281,14 +258,13 @@ void ExpectFreshTempName(const FILENAME& name, const std::string& folder) {
   EXPECT_FALSE(name.Exists());
 }
 
-TEST(FilenamePseudo, SelfIsTheRunningProgram) {
+TEST(FilenamePseudo, SelfIsTheRunningProgramAndTempNamesAreFresh) {
   FILENAME self("<SELF>");
   EXPECT_EQ(Text(OSYS::GetOwnFileName()), Text(self));
   EXPECT_TRUE(self.IsFile());
   EXPECT_EQ("x<self>", Text(Made("x<self>")));
-}
 
-TEST(FilenamePseudo, TempNamesAreFreshNamesInTheTempFolder) {
+  // Temporary names are fresh names in the temporary folder.
   uidriver::ScratchDir dir;
   ENVIRONMENT temp("TEMP", (dir.Root() + "\\").c_str());
   FILENAME first("<tmp>");
@@ -297,11 +273,9 @@ TEST(FilenamePseudo, TempNamesAreFreshNamesInTheTempFolder) {
   FILENAME second("<temp>");
   ExpectFreshTempName(second, dir.Root());
   EXPECT_NE(Text(first), Text(second));
-}
 
-TEST(FilenamePseudo, TmpServesWhenTempIsUnset) {
-  uidriver::ScratchDir dir;
-  ENVIRONMENT temp("TEMP", nullptr);
+  // TMP serves when TEMP is unset.
+  ENVIRONMENT notemp("TEMP", nullptr);
   ENVIRONMENT tmp("TMP", dir.Root().c_str());
   ExpectFreshTempName(FILENAME("<tmp>"), dir.Root());
 }
@@ -319,8 +293,7 @@ TEST(FilenamePseudo, TemplateNeedsSixTrailingX) {
   for (size_t i = 20; i < filled.size(); i++) EXPECT_TRUE(IsTempLetter(filled[i])) << filled;
 }
 
-// ---------------------------------------------------------------------------------------------------
-// Wildcards.
+// --- Wildcards ---
 
 TEST(FilenameWildcard, MatchWildcard) {
   struct CASE {
@@ -342,8 +315,7 @@ TEST(FilenameWildcard, MatchWildcard) {
   EXPECT_FALSE(FILENAME::MatchWildcard("a", nullptr));
 }
 
-// ---------------------------------------------------------------------------------------------------
-// Services on one file.
+// --- Services on one file ---
 
 class FileServiceTest : public ::testing::Test {
  protected:
@@ -351,7 +323,7 @@ class FileServiceTest : public ::testing::Test {
   uidriver::ScratchDir Dir;
 };
 
-TEST_F(FileServiceTest, TestsAndSize) {
+TEST_F(FileServiceTest, TestsSizeWritableAndReadOnly) {
   Dir.WriteText("f.txt", "12345");
   EXPECT_TRUE(Path("f.txt").IsFile());
   EXPECT_FALSE(Path("f.txt").IsDirectory());
@@ -360,10 +332,7 @@ TEST_F(FileServiceTest, TestsAndSize) {
   EXPECT_FALSE(FILENAME(Dir.Root().c_str()).IsFile());
   EXPECT_FALSE(FILENAME().Exists());
   EXPECT_EQ(-1, Path("missing").Size());
-}
 
-TEST_F(FileServiceTest, WritableAndReadOnly) {
-  Dir.WriteText("f.txt", "x");
   FILENAME file = Path("f.txt");
   EXPECT_TRUE(file.IsWritable());
   EXPECT_TRUE(Path("new.txt").IsWritable());
@@ -383,7 +352,7 @@ TEST_F(FileServiceTest, WritableAndReadOnly) {
   EXPECT_FALSE(file.SetReadOnly(true));
 }
 
-TEST_F(FileServiceTest, CopyToCopiesWholeFilesOfAnySize) {
+TEST_F(FileServiceTest, CopyToCopiesWholeFilesAndOverwritesOnlyWhenAsked) {
   std::string content;
   for (int i = 0; i < 10000; i++) content += static_cast<char>('a' + i % 26);
   Dir.WriteText("big.bin", content);
@@ -393,9 +362,8 @@ TEST_F(FileServiceTest, CopyToCopiesWholeFilesOfAnySize) {
   EXPECT_TRUE(Path("empty.bin").CopyTo(Path("empty.copy"), false));
   EXPECT_TRUE(Dir.Exists("empty.copy"));
   EXPECT_EQ("", Dir.ReadText("empty.copy"));
-}
 
-TEST_F(FileServiceTest, CopyToDoesNotOverwriteUnlessAsked) {
+  // No overwriting unless asked.
   Dir.WriteText("src.txt", "new");
   Dir.WriteText("dst.txt", "old");
   EXPECT_FALSE(Path("src.txt").CopyTo(Path("dst.txt"), false));
@@ -419,7 +387,7 @@ TEST_F(FileServiceTest, CopyToFailsCleanly) {
   EXPECT_EQ("keep me", Dir.ReadText("src.txt"));
 }
 
-TEST_F(FileServiceTest, RenameStaysInItsFolder) {
+TEST_F(FileServiceTest, RenameStaysInItsFolderAndReplacesOnlyWhenAsked) {
   Dir.WriteText("a.txt", "a");
   Dir.MakeFolder("other");
   EXPECT_TRUE(Path("a.txt").Rename(Path("other\\b.txt"), false));
@@ -427,31 +395,26 @@ TEST_F(FileServiceTest, RenameStaysInItsFolder) {
   EXPECT_FALSE(Dir.Exists("other\\b.txt"));
   EXPECT_EQ("a", Dir.ReadText("b.txt"));
   EXPECT_FALSE(Path("missing.txt").Rename("c.txt", false));
-}
 
-TEST_F(FileServiceTest, RenameReplacesOnlyWhenAsked) {
-  Dir.WriteText("a.txt", "a");
-  Dir.WriteText("b.txt", "b");
+  // Replacing only when asked.
+  Dir.WriteText("a.txt", "new");
   EXPECT_FALSE(Path("a.txt").Rename("b.txt", false));
-  EXPECT_EQ("a", Dir.ReadText("a.txt"));
-  EXPECT_EQ("b", Dir.ReadText("b.txt"));
+  EXPECT_EQ("new", Dir.ReadText("a.txt"));
+  EXPECT_EQ("a", Dir.ReadText("b.txt"));
   EXPECT_TRUE(Path("a.txt").Rename("b.txt", true));
   EXPECT_FALSE(Dir.Exists("a.txt"));
-  EXPECT_EQ("a", Dir.ReadText("b.txt"));
+  EXPECT_EQ("new", Dir.ReadText("b.txt"));
   // A failed replacing rename leaves the existing target alone.
   EXPECT_FALSE(Path("missing.txt").Rename("b.txt", true));
-  EXPECT_EQ("a", Dir.ReadText("b.txt"));
-}
+  EXPECT_EQ("new", Dir.ReadText("b.txt"));
 
-// Replacing a file by itself under another letter case must not delete it first.
-TEST_F(FileServiceTest, RenameThatOnlyChangesTheCaseKeepsTheFile) {
+  // Replacing a file by itself under another letter case must not delete it first.
   Dir.WriteText("colortable.ini", "colours");
   EXPECT_TRUE(Path("colortable.ini").Rename("ColorTable.ini", true));
   EXPECT_EQ("colours", Dir.ReadText("ColorTable.ini"));
 }
 
-// ---------------------------------------------------------------------------------------------------
-// fsopen and its sharing modes.
+// --- fsopen and its sharing modes ---
 
 // A stream closed with the test's scope.
 class OPENED {
@@ -464,9 +427,14 @@ class OPENED {
   FILE* File;
 };
 
-TEST_F(FileServiceTest, FsopenSharingFollowsTheMode) {
-  Dir.WriteText("f.txt", "content");
+TEST_F(FileServiceTest, FsopenSharingFollowsTheModeAndAppendStartsAtTheEnd) {
+  Dir.WriteText("f.txt", "12345");
   FILENAME file = Path("f.txt");
+  {
+    OPENED appender(file, "a");
+    ASSERT_NE(nullptr, appender.File);
+    EXPECT_EQ(5, ftell(appender.File)) << "appending starts at the end";
+  }
   {
     OPENED reader(file, "rb");
     ASSERT_NE(nullptr, reader.File);
@@ -483,16 +451,6 @@ TEST_F(FileServiceTest, FsopenSharingFollowsTheMode) {
     OPENED shared(file, "ab", _SH_DENYNO);
     ASSERT_NE(nullptr, shared.File);
     EXPECT_NE(nullptr, OPENED(file, "rb", _SH_DENYNO).File);
-  }
-}
-
-TEST_F(FileServiceTest, FsopenAppendStartsAtTheEnd) {
-  Dir.WriteText("f.txt", "12345");
-  FILENAME file = Path("f.txt");
-  {
-    OPENED appender(file, "a");
-    ASSERT_NE(nullptr, appender.File);
-    EXPECT_EQ(5, ftell(appender.File));
   }
   EXPECT_EQ(nullptr, FILENAME::fsopen(Path("missing\\f.txt"), "rb"));
   EXPECT_EQ(nullptr, FILENAME::fsopen("", "rb"));

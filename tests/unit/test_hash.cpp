@@ -14,6 +14,7 @@
 #include "base/hash.h"
 #include "base/hashlist.h"
 #include "assertreports.h"
+#include "junkbytes.h"
 #include "scratchdir.h"
 
 namespace {
@@ -226,15 +227,9 @@ TEST_F(HashTest, ByteOrderMarkAndLineEnds) {
 }
 
 TEST_F(HashTest, JunkHugeValuesAndCtrlZ) {
-  std::string junk;
-  unsigned seed = 12345;
-  for (int i = 0; i < 200000; i++) {
-    seed = seed * 1103515245u + 12345u;
-    junk += static_cast<char>(seed >> 16);
-  }
   std::string big(10 * 1024 * 1024, 'x');
   HASH table;
-  ASSERT_TRUE(LoadText(table, "First=1\r\n" + junk + "\nBig=" + big + "\r\nCtrl=a\x1a" "b\nLast=2\n"));
+  ASSERT_TRUE(LoadText(table, "First=1\r\n" + JunkBytes(200000) + "\nBig=" + big + "\r\nCtrl=a\x1a" "b\nLast=2\n"));
   EXPECT_EQ(Text(table["First"]), "1");
   EXPECT_EQ(Text(table["Last"]), "2") << "a Ctrl-Z byte does not end the file";
   EXPECT_EQ(Text(table["Ctrl"]), "a\x1a" "b");
@@ -251,38 +246,22 @@ TEST_F(HashTest, JunkHugeValuesAndCtrlZ) {
   EXPECT_EQ(Text(again["Big"]), big);
 }
 
-// Loading a table of `n` keys written in the given order; returns the milliseconds.
-long long TimedLoad(HASH& table, const std::string& path, const std::vector<int>& order) {
-  std::string text;
-  char line[64];
-  for (int k : order) {
-    snprintf(line, sizeof(line), "Key%05d=value %d\r\n", k, k);
-    text += line;
-  }
-  FILE* file = fopen(path.c_str(), "wb");
-  if (!file) return -1;
-  fwrite(text.data(), 1, text.size(), file);
-  fclose(file);
-  auto start = std::chrono::steady_clock::now();
-  bool ok = table.Load(path.c_str());
-  auto end = std::chrono::steady_clock::now();
-  return ok ? std::chrono::duration_cast<std::chrono::milliseconds>(end - start).count() : -1;
-}
-
 TEST_F(HashTest, LoadingFiveThousandKeysIsFast) {
   const int n = 5000;
-  std::vector<int> sorted, reversed, shuffled;
-  for (int i = 0; i < n; i++) {
-    sorted.push_back(i);
-    reversed.push_back(n - 1 - i);
-    shuffled.push_back((i * 7919) % n);
-  }
-  for (const auto& order : {sorted, reversed, shuffled}) {
+  // Keys written sorted, reversed and shuffled.
+  for (auto key : {+[](int i) { return i; }, +[](int i) { return n - 1 - i; }, +[](int i) { return i * 7919 % n; }}) {
+    std::string text;
+    char line[64];
+    for (int i = 0; i < n; i++) {
+      snprintf(line, sizeof(line), "Key%05d=value %d\r\n", key(i), key(i));
+      text += line;
+    }
+    ASSERT_TRUE(Dir.WriteText("many.cfg", text));
     HASH table;
-    long long ms = TimedLoad(table, Dir.Path("many.cfg"), order);
-    ASSERT_GE(ms, 0);
+    auto start = std::chrono::steady_clock::now();
+    ASSERT_TRUE(table.Load(Dir.Path("many.cfg").c_str()));
+    auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
     RecordProperty("load_ms", std::to_string(ms));
-    printf("loading %d keys took %lld ms\n", n, ms);
     EXPECT_LT(ms, 300);
     ASSERT_EQ(table.Count(), n);
     EXPECT_EQ(Text(table.GetKey(0)), "Key00000");
@@ -314,10 +293,8 @@ TEST_F(HashTest, HashListSortsByColumnsStably) {
   list.Add(Record("B", "10"));
   list.Add(Record("c", nullptr));
   list.Add(Record("a", "010"));
-  EXPECT_STREQ(list.GetTypeTag(), "HASHLIST");
 
   list.SetColumns("size");
-  EXPECT_EQ(list.ColumnCount(), 1);
   list.Sort(HASHLIST_COMPARE_NUMERIC);
   EXPECT_EQ(Names(list), "c a b B a") << "numbers, a missing column reading as 0, equal ones in their order";
 

@@ -4,6 +4,7 @@
 #include <shlobj.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <string>
 #include <thread>
 #include <vector>
@@ -16,12 +17,9 @@ namespace {
 
 std::vector<std::string> Lines(const std::string& text) {
   std::vector<std::string> lines;
-  size_t start = 0;
-  while (start < text.size()) {
-    size_t end = text.find("\r\n", start);
-    if (end == std::string::npos) end = text.size();
+  for (size_t start = 0, end; start < text.size(); start = end + 2) {
+    end = std::min(text.find("\r\n", start), text.size());
     lines.push_back(text.substr(start, end - start));
-    start = end + 2;
   }
   return lines;
 }
@@ -40,23 +38,19 @@ std::string Body(const std::string& line, char* threadmark = nullptr) {
 class OpenLog {
  public:
   explicit OpenLog(const std::string& option = "/LOGIT:") {
-    path_ = dir_.Path("trace.log");
-    EXPECT_TRUE(LogitOption((option + path_).c_str()));
+    EXPECT_TRUE(LogitOption((option + dir_.Path("trace.log")).c_str()));
     EXPECT_TRUE(LogitIsOn());
   }
   ~OpenLog() { LogitOption("/LOGITCLOSE"); }
+  std::vector<std::string> All() { return Lines(dir_.ReadText("trace.log")); }
   // The lines written after the two opening lines.
   std::vector<std::string> Written() {
-    std::vector<std::string> lines = Lines(dir_.ReadText("trace.log"));
-    if (lines.size() >= 2) lines.erase(lines.begin(), lines.begin() + 2);
-    return lines;
+    std::vector<std::string> lines = All();
+    return lines.size() >= 2 ? std::vector<std::string>(lines.begin() + 2, lines.end()) : lines;
   }
-  const std::string& Path() const { return path_; }
-  uidriver::ScratchDir& Dir() { return dir_; }
 
  private:
   uidriver::ScratchDir dir_;
-  std::string path_;
 };
 
 TEST(TraceLog, OffUntilAnOptionOpensIt) {
@@ -72,7 +66,7 @@ TEST(TraceLog, OffUntilAnOptionOpensIt) {
 
 TEST(TraceLog, HeaderOnlyAtLineStartsAndThreadMarks) {
   OpenLog log("-logit:");
-  std::vector<std::string> opening = Lines(log.Dir().ReadText("trace.log"));
+  std::vector<std::string> opening = log.All();
   ASSERT_GE(opening.size(), 2u);
   EXPECT_EQ(0u, Body(opening[0]).find("Logging starts at "));
   EXPECT_EQ(0u, Body(opening[1]).find("Running as "));
@@ -125,9 +119,8 @@ TEST(TraceLog, BlankLinesSeparateMarkedGroups) {
   logit("[!1]one again\n");
   logit("[!2]two\n");
   logit("plain\n");
-  std::vector<std::string> lines = log.Written();
   std::vector<std::string> bodies;
-  for (const std::string& line : lines) bodies.push_back(Body(line));
+  for (const std::string& line : log.Written()) bodies.push_back(Body(line));
   EXPECT_EQ((std::vector<std::string>{"one", "one again", "", "", "two", "", "plain"}), bodies);
 }
 
@@ -226,10 +219,6 @@ TEST(TraceLogFile, LevelOptionOpensTheDefaultLogAndUniqueNamesAreUnique) {
   EXPECT_EQ(GetCurrentProcessId(), pid);
   EXPECT_LT(ms, 1000);
 }
-
-}  // namespace
-
-namespace {
 
 TEST(Assertion, AHoldingConditionReportsNothing) {
   static int reports = 0;

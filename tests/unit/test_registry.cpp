@@ -8,23 +8,17 @@
 #include <string>
 #include <vector>
 
-#include "app/norbaassert.h"
+#include "assertreports.h"
 #include "base/registry.h"
 
 namespace {
 
 const char kBase[] = "Software\\Norba\\";
 
-std::vector<std::string>& Reports() {
-  static std::vector<std::string> reports;
-  return reports;
-}
-
-void Observe(const char* condition, const char* sourcefile, int, const char*) {
-  Reports().push_back(std::string(sourcefile) + ":" + condition);
-}
-
 std::string Bytes(const STRING& s) { return std::string(s.GetBuffer() ? s.GetBuffer() : "", s.Length()); }
+
+// A value's type and bytes as one text, to compare both at once.
+std::string Typed(DWORD type, const std::string& data) { return std::to_string(type) + ":" + data; }
 
 // A key "Software\Norba\<unique name>" in one hive, deleted with the object in both registry views,
 // together with "Software\Norba" when nothing else is left in it.
@@ -50,7 +44,6 @@ class TestKey {
   TestKey(const TestKey&) = delete;
   TestKey& operator=(const TestKey&) = delete;
 
-  HKEY Hive() const { return hive_; }
   const std::string& Name() const { return name_; }
   std::string Path(const std::string& below = "") const {
     return std::string(kBase) + name_ + (below.empty() ? "" : "\\" + below);
@@ -70,44 +63,34 @@ class TestKey {
   }
   // Writes a value with plain Windows calls, exactly the bytes given.
   void SetRaw(const char* value, DWORD type, const std::string& data) const {
-    ASSERT_EQ(RegSetKeyValueLike(value, type, data), ERROR_SUCCESS);
-  }
-  // The type and bytes of a value as Windows stores them.
-  bool GetRaw(const char* value, DWORD& type, std::string& data) const {
     HKEY key = nullptr;
-    if (RegOpenKeyExA(hive_, Path().c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+    ASSERT_EQ(RegCreateKeyExA(hive_, Path().c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    EXPECT_EQ(RegSetValueExA(key, value, 0, type, reinterpret_cast<const BYTE*>(data.data()),
+                             static_cast<DWORD>(data.size())),
+              ERROR_SUCCESS);
+    RegCloseKey(key);
+  }
+  // The type and bytes of a value as Windows stores them (see Typed), or "<missing>".
+  std::string Raw(const char* value) const {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(hive_, Path().c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return "<missing>";
     DWORD size = 0;
+    DWORD type = REG_NONE;
     LONG rc = RegQueryValueExA(key, value, nullptr, &type, nullptr, &size);
-    data.assign(size, '\0');
+    std::string data(size, '\0');
     if (rc == ERROR_SUCCESS && size > 0)
       rc = RegQueryValueExA(key, value, nullptr, &type, reinterpret_cast<BYTE*>(&data[0]), &size);
     RegCloseKey(key);
-    return rc == ERROR_SUCCESS;
+    return rc == ERROR_SUCCESS ? Typed(type, data) : "<missing>";
   }
 
  private:
-  LONG RegSetKeyValueLike(const char* value, DWORD type, const std::string& data) const {
-    HKEY key = nullptr;
-    LONG rc = RegCreateKeyExA(hive_, Path().c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
-    if (rc != ERROR_SUCCESS) return rc;
-    rc = RegSetValueExA(key, value, 0, type, reinterpret_cast<const BYTE*>(data.data()),
-                        static_cast<DWORD>(data.size()));
-    RegCloseKey(key);
-    return rc;
-  }
-
   HKEY hive_;
   std::string name_;
 };
 
-class RegistryTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    Reports().clear();
-    AssertSetObserver(Observe);
-  }
-  void TearDown() override { AssertSetObserver(nullptr); }
-};
+class RegistryTest : public AssertReportsTest {};
 
 TEST_F(RegistryTest, KeyPathsAreJoinedWithOneBackslash) {
   EXPECT_EQ(Bytes(REGISTRY::JoinPath("Software\\Norba\\", "Kiv")), "Software\\Norba\\Kiv");
@@ -133,7 +116,7 @@ TEST_F(RegistryTest, KeyPathsAreJoinedWithOneBackslash) {
   EXPECT_TRUE(machine.Exists());
   EXPECT_TRUE(user.Exists());
   EXPECT_TRUE(byhive.Exists());
-  EXPECT_TRUE(Reports().empty());
+  EXPECT_TRUE(TakeReports().empty());
 }
 
 TEST_F(RegistryTest, PlaceholderApplicationNamesNeverBecomeKeys) {
@@ -144,8 +127,7 @@ TEST_F(RegistryTest, PlaceholderApplicationNamesNeverBecomeKeys) {
   EXPECT_FALSE(registry.IsOpen());
   EXPECT_FALSE(registry.WriteString("Value", "data"));
   EXPECT_FALSE(user.Exists("<NULL>"));
-  ASSERT_EQ(Reports().size(), 1u);
-  EXPECT_EQ(Reports()[0], "osys_win32:app[0]!='<'");
+  EXPECT_EQ(TakeReports(), std::vector<std::string>{"osys_win32: app[0]!='<'"});
 }
 
 TEST_F(RegistryTest, OpenModesGrantWhatTheyName) {
@@ -177,13 +159,14 @@ TEST_F(RegistryTest, OpenModesGrantWhatTheyName) {
   REGISTRY writer(HKEY_CURRENT_USER, kBase, name, REGISTRY_WRITE);
   EXPECT_TRUE(writer.WriteDWORD("Written", 7));
   EXPECT_TRUE(writer.Read("Created", text));
-  EXPECT_TRUE(Reports().empty());
+  EXPECT_TRUE(TakeReports().empty());
 
   REGISTRY unknown(HKEY_CURRENT_USER, kBase, name, 300);
   EXPECT_FALSE(unknown.IsOpen());
   EXPECT_FALSE(REGISTRY::KeyExists(HKEY_CURRENT_USER, kBase, name, 259));
-  ASSERT_EQ(Reports().size(), 2u);
-  EXPECT_EQ(Reports()[0], "osys_win32:FALSE");
+  std::vector<std::string> reports = TakeReports();
+  ASSERT_EQ(reports.size(), 2u);
+  EXPECT_EQ(reports[0], "osys_win32: FALSE");
 }
 
 // HKEY_LOCAL_MACHINE\Software has a 32-bit view of its own on 64-bit Windows; the modes 512 and 513
@@ -213,7 +196,7 @@ TEST_F(RegistryTest, WideViewModesReachThe64BitView) {
   EXPECT_FALSE(wide.Exists("Empty", KEY_WOW64_64KEY));
 }
 
-TEST_F(RegistryTest, ReadsValuesOfAnySizeWhole) {
+TEST_F(RegistryTest, ValuesOfAnySizeAndTypeGoInAndOutWhole) {
   TestKey user(HKEY_CURRENT_USER);
   REGISTRY registry(user.Name().c_str(), kBase, 1);
   ASSERT_TRUE(registry.IsOpen());
@@ -230,32 +213,35 @@ TEST_F(RegistryTest, ReadsValuesOfAnySizeWhole) {
     EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
   }
 
+  // Writes store their types, texts with their terminator: other readers need it.
   std::string binary;
   for (int i = 0; i < 10000; i++) binary.push_back(static_cast<char>(i % 256));
+  ASSERT_TRUE(registry.WriteString("Text", "abc"));
+  ASSERT_TRUE(registry.WriteString("Empty", ""));
+  ASSERT_TRUE(registry.WriteDWORD("Number", 0x01020304));
   ASSERT_TRUE(registry.WriteBinary("Binary", binary.data(), static_cast<int>(binary.size())));
-  STRING bytes;
-  DWORD type = REG_NONE;
-  EXPECT_TRUE(registry.Read("Binary", bytes, &type));
-  EXPECT_EQ(Bytes(bytes), binary);
-  EXPECT_EQ(type, static_cast<DWORD>(REG_BINARY));
+  EXPECT_EQ(user.Raw("Text"), Typed(REG_SZ, std::string("abc\0", 4)));
+  EXPECT_EQ(user.Raw("Empty"), Typed(REG_SZ, std::string("\0", 1)));
+  EXPECT_EQ(user.Raw("Number"), Typed(REG_DWORD, "\x04\x03\x02\x01"));
+  EXPECT_EQ(user.Raw("Binary"), Typed(REG_BINARY, binary));
 
-  // Binary data keeps its trailing zeros; text loses all of its terminators, expandable text too.
-  std::string zeros("ab\0\0", 4);
-  user.SetRaw("Zeros", REG_BINARY, zeros);
+  // Reads keep binary data whole with its trailing zeros; texts lose all of their terminators.
+  user.SetRaw("Zeros", REG_BINARY, std::string("ab\0\0", 4));
   user.SetRaw("Padded", REG_SZ, std::string("ab\0\0\0", 5));
   user.SetRaw("Expand", REG_EXPAND_SZ, std::string("%TEMP%\\x\0", 9));
-  EXPECT_TRUE(registry.Read("Zeros", bytes));
-  EXPECT_EQ(Bytes(bytes), zeros);
-  EXPECT_TRUE(registry.Read("Padded", bytes));
-  EXPECT_EQ(Bytes(bytes), "ab");
-  EXPECT_TRUE(registry.Read("Expand", bytes, &type));
-  EXPECT_EQ(Bytes(bytes), "%TEMP%\\x");
-  EXPECT_EQ(type, static_cast<DWORD>(REG_EXPAND_SZ));
-
-  ASSERT_TRUE(registry.WriteDWORD("Number", 0x01020304));
-  EXPECT_TRUE(registry.Read("Number", bytes, &type));
-  EXPECT_EQ(Bytes(bytes), std::string("\x04\x03\x02\x01", 4));
-  EXPECT_EQ(type, static_cast<DWORD>(REG_DWORD));
+  const struct {
+    const char* name;
+    DWORD type;
+    std::string read;
+  } reads[] = {{"Binary", REG_BINARY, binary},        {"Number", REG_DWORD, "\x04\x03\x02\x01"},
+               {"Zeros", REG_BINARY, {"ab\0\0", 4}}, {"Padded", REG_SZ, "ab"},
+               {"Expand", REG_EXPAND_SZ, "%TEMP%\\x"}, {"Empty", REG_SZ, ""}};
+  for (const auto& c : reads) {
+    STRING read("stale", 1252);
+    DWORD type = REG_NONE;
+    EXPECT_TRUE(registry.Read(c.name, read, &type)) << c.name;
+    EXPECT_EQ(Typed(type, Bytes(read)), Typed(c.type, c.read)) << c.name;
+  }
 }
 
 TEST_F(RegistryTest, CallerBuffersGetTerminatedTextOrFalse) {
@@ -332,36 +318,7 @@ TEST_F(RegistryTest, MissingKeysValuesAndWrongTypesGiveCleanFalse) {
   EXPECT_TRUE(open.ReadDWORD("Number", number));
   EXPECT_EQ(number, 12u);
   EXPECT_FALSE(open.WriteBinary("Negative", "x", -1));
-  EXPECT_TRUE(Reports().empty());
-}
-
-TEST_F(RegistryTest, WritesStoreTheirTypesAndStringTerminators) {
-  TestKey user(HKEY_CURRENT_USER);
-  REGISTRY registry(user.Name().c_str(), kBase, 1);
-  ASSERT_TRUE(registry.WriteString("Text", "abc"));
-  ASSERT_TRUE(registry.WriteString("Empty", ""));
-  ASSERT_TRUE(registry.WriteDWORD("Number", 4711));
-  ASSERT_TRUE(registry.WriteBinary("Binary", "\0\1", 2));
-
-  DWORD type = REG_NONE;
-  std::string data;
-  ASSERT_TRUE(user.GetRaw("Text", type, data));
-  EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
-  EXPECT_EQ(data, std::string("abc\0", 4)) << "other readers need the terminator";
-  ASSERT_TRUE(user.GetRaw("Empty", type, data));
-  EXPECT_EQ(data, std::string("\0", 1));
-  ASSERT_TRUE(user.GetRaw("Number", type, data));
-  EXPECT_EQ(type, static_cast<DWORD>(REG_DWORD));
-  DWORD number = 0;
-  memcpy(&number, data.data(), sizeof(number));
-  EXPECT_EQ(number, 4711u);
-  ASSERT_TRUE(user.GetRaw("Binary", type, data));
-  EXPECT_EQ(type, static_cast<DWORD>(REG_BINARY));
-  EXPECT_EQ(data, std::string("\0\1", 2));
-
-  STRING empty("stale", 1252);
-  EXPECT_TRUE(registry.Read("Empty", empty));
-  EXPECT_TRUE(empty.IsEmpty()) << "an empty text reads as empty";
+  EXPECT_TRUE(TakeReports().empty());
 }
 
 TEST_F(RegistryTest, DeletesValuesEmptyKeysAndWholeTrees) {

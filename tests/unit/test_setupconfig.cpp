@@ -9,19 +9,14 @@
 #include <string>
 #include <vector>
 
-#include "app/norbaassert.h"
+#include "assertreports.h"
 #include "base/hash.h"
+#include "junkbytes.h"
 #include "scratchdir.h"
 #include "setup/configkeys.h"
 #include "setup/setupconfig.h"
 
 namespace {
-
-std::vector<std::string> gReports;
-
-void Observe(const char* condition, const char* sourcefile, int, const char*) {
-  gReports.push_back(std::string(sourcefile) + ": " + condition);
-}
 
 std::string Text(const STRING& s) { return std::string(s.GetBuffer() ? s.GetBuffer() : "", s.Length()); }
 
@@ -33,17 +28,16 @@ std::string Entries(const HASH& table) {
 }
 
 // Runs in a scratch folder made the current directory, where the run's files are looked for.
-class SetupConfigTest : public ::testing::Test {
+class SetupConfigTest : public AssertReportsTest {
  protected:
   void SetUp() override {
-    gReports.clear();
-    AssertSetObserver(Observe);
+    AssertReportsTest::SetUp();
     GetCurrentDirectoryA(MAX_PATH, OldDir);
     ASSERT_TRUE(SetCurrentDirectoryA(Dir.Root().c_str()));
   }
   void TearDown() override {
     SetCurrentDirectoryA(OldDir);
-    AssertSetObserver(nullptr);
+    AssertReportsTest::TearDown();
   }
 
   // A table loaded from `text` written as a file and passed through the language pass.
@@ -58,8 +52,7 @@ class SetupConfigTest : public ::testing::Test {
   char OldDir[MAX_PATH] = "";
 };
 
-// ---------------------------------------------------------------------------------------------------
-// Language pass
+// --- Language pass ---
 
 TEST_F(SetupConfigTest, SuffixPassKeepsOnlyTheChosenLanguage) {
   const std::string cfg = "Greeting=A\r\nGreeting.GER=B\r\nGreeting.FRA=C\r\nOnly.ger=D\r\n.GER=E\r\nPlain=F\r\n";
@@ -69,7 +62,7 @@ TEST_F(SetupConfigTest, SuffixPassKeepsOnlyTheChosenLanguage) {
   EXPECT_EQ(Entries(Localized(cfg, ".ENG")), "Greeting=A\nPlain=F\n");
   // No suffix (a library without text 2980): every key with a dot goes.
   EXPECT_EQ(Entries(Localized(cfg, "")), "Greeting=A\nPlain=F\n");
-  EXPECT_TRUE(gReports.empty());
+  EXPECT_TRUE(TakeReports().empty());
 }
 
 TEST_F(SetupConfigTest, ContinuationPiecesJoinInNumberOrder) {
@@ -103,8 +96,7 @@ TEST_F(SetupConfigTest, SuffixComesFromTheLanguageLibrary) {
   EXPECT_EQ(Text(LanguageSuffix(GetModuleHandleA(nullptr))), "");
 }
 
-// ---------------------------------------------------------------------------------------------------
-// Lookup rule and the key table
+// --- Lookup rule and the key table ---
 
 TEST_F(SetupConfigTest, DefaultsAreStoredBackAndNumbersAreDecimal) {
   HASH cfg = Localized("NoFinalPopup=\nInstallSkipLicense=abc\nIdBmp=12abc\nDesktopIcon= -3\n", ".ENG");
@@ -130,7 +122,7 @@ TEST_F(SetupConfigTest, DefaultsAreStoredBackAndNumbersAreDecimal) {
   EXPECT_EQ(Text(cfg.Get("AppVersion")), "4.00");
   cfg["AppVersion"] = "7.5";
   EXPECT_DOUBLE_EQ(ConfigDecimal(cfg, KEY_APPVERSION), 7.5);
-  EXPECT_TRUE(gReports.empty());
+  EXPECT_TRUE(TakeReports().empty());
 }
 
 TEST_F(SetupConfigTest, KeyTableNamesEveryKeyOnce) {
@@ -141,26 +133,17 @@ TEST_F(SetupConfigTest, KeyTableNamesEveryKeyOnce) {
     EXPECT_FALSE(name.empty()) << id;
     EXPECT_TRUE(seen.emplace(name, id).second) << name;
   }
-  EXPECT_EQ(ConfigKey(KEY_INSTALLSKIPKIVDATAFOLDER).Default, std::string("0"));
-  EXPECT_EQ(ConfigKey(KEY_DESKTOPICON).Default, std::string("1"));
-  EXPECT_TRUE(ConfigKey(KEY_ADDTOFIREWALL).Flags & CONFIGKEY_PRESENCE);
 }
 
-// ---------------------------------------------------------------------------------------------------
-// The run's files
+// --- The run's files ---
 
 TEST_F(SetupConfigTest, SetupConfigWithByteOrderMarkKeepsItsFirstKey) {
-  ASSERT_TRUE(Dir.WriteText("setup.cfg",
-                            "\xEF\xBB\xBF"
-                            "AppName=Kiv\r\nWelcomeMsg=Gr\xC3\xBC\xC3\x9F"
-                            "e\r\n"));
+  ASSERT_TRUE(Dir.WriteText("setup.cfg", "\xEF\xBB\xBF" "AppName=Kiv\r\nWelcomeMsg=Gr\xC3\xBC\xC3\x9F" "e\r\n"));
   SETUPTABLES tables;
   ASSERT_TRUE(tables.LoadConfig());
   LocalizeKeys(tables.Config, ".GER");
   EXPECT_EQ(Text(ConfigText(tables.Config, KEY_APPNAME)), "Kiv");
-  EXPECT_EQ(Text(ConfigText(tables.Config, KEY_WELCOMEMSG)),
-            "Gr\xFC\xDF"
-            "e");
+  EXPECT_EQ(Text(ConfigText(tables.Config, KEY_WELCOMEMSG)), "Gr\xFC\xDF" "e");
 }
 
 TEST_F(SetupConfigTest, BadSetupConfigsGiveCleanResults) {
@@ -170,13 +153,7 @@ TEST_F(SetupConfigTest, BadSetupConfigsGiveCleanResults) {
   EXPECT_EQ(tables.Config.Count(), 0);
 
   // Binary junk: readable, so it loads; whatever it yields reads cleanly.
-  std::string junk;
-  unsigned seed = 12345;
-  for (int i = 0; i < 200000; i++) {
-    seed = seed * 1103515245u + 12345u;
-    junk += static_cast<char>(seed >> 16);
-  }
-  ASSERT_TRUE(Dir.WriteText("setup.cfg", junk));
+  ASSERT_TRUE(Dir.WriteText("setup.cfg", JunkBytes(200000)));
   ASSERT_TRUE(tables.LoadConfig());
   LocalizeKeys(tables.Config, ".GER");
   EXPECT_GT(tables.Config.Count(), 0);
@@ -187,10 +164,10 @@ TEST_F(SetupConfigTest, BadSetupConfigsGiveCleanResults) {
   // Lines without '=' are skipped (and reported); a 10 MB value survives, also as a number and as pieces.
   std::string big(10 * 1024 * 1024, '7');
   ASSERT_TRUE(Dir.WriteText("setup.cfg", "no equals sign\r\nIdBmp=" + big + "\r\nIdBmp_0=1\r\nAppName=Kiv\r\n"));
-  gReports.clear();
+  TakeReports();
   ASSERT_TRUE(tables.LoadConfig());
   LocalizeKeys(tables.Config, ".GER");
-  EXPECT_EQ(gReports, std::vector<std::string>{"hashtext: item.Find(\"=\")"});
+  EXPECT_EQ(TakeReports(), std::vector<std::string>{"hashtext: item.Find(\"=\")"});
   EXPECT_EQ(Text(ConfigText(tables.Config, KEY_IDBMP)), big + "1");
   ConfigNumber(tables.Config, KEY_IDBMP);
   EXPECT_EQ(Text(ConfigText(tables.Config, KEY_APPNAME)), "Kiv");
@@ -215,8 +192,7 @@ TEST_F(SetupConfigTest, UnattendedAnswersComeFromTheFirstFileThatLoads) {
   EXPECT_EQ(Entries(tables.Unattended), "2002.PUSH=148\n");
 }
 
-// ---------------------------------------------------------------------------------------------------
-// Answer keys
+// --- Answer keys ---
 
 // The answers of one page as "control kind text" lines, read back the way a replay reads them.
 std::string PageAnswers(const HASH& answers, int page) {
@@ -252,18 +228,17 @@ TEST_F(SetupConfigTest, RecordedAnswersReplayAfterSaveAndLoad) {
   ASSERT_TRUE(replay.LoadUnattended());
   EXPECT_EQ(PageAnswers(replay.Unattended, 2005),
             "201 3 " + std::string(tricky) + "\n301 1 2\n402 2 1\n502 4 -1\n503 4 3\n");
+  for (const auto& page : {std::make_pair(2005, 148), std::make_pair(2006, -1), std::make_pair(2009, 0)}) {
+    int result = 42;
+    EXPECT_TRUE(AnswerResult(replay.Unattended, page.first, &result)) << page.first;
+    EXPECT_EQ(result, page.second);
+  }
   int result = 42;
-  EXPECT_TRUE(AnswerResult(replay.Unattended, 2005, &result));
-  EXPECT_EQ(result, 148);
-  EXPECT_TRUE(AnswerResult(replay.Unattended, 2006, &result));
-  EXPECT_EQ(result, -1);
-  EXPECT_TRUE(AnswerResult(replay.Unattended, 2009, &result));
-  EXPECT_EQ(result, 0);
   // A page without "PUSH" entry: no result, and nothing created.
   int count = replay.Unattended.Count();
   EXPECT_FALSE(AnswerResult(replay.Unattended, 2002, &result));
   EXPECT_EQ(replay.Unattended.Count(), count);
-  EXPECT_TRUE(gReports.empty());
+  EXPECT_TRUE(TakeReports().empty());
 }
 
 TEST_F(SetupConfigTest, HandWrittenAnswerFilesRead) {
@@ -280,8 +255,7 @@ TEST_F(SetupConfigTest, HandWrittenAnswerFilesRead) {
   EXPECT_EQ(PageAnswers(tables.Unattended, 2000), "");
 }
 
-// ---------------------------------------------------------------------------------------------------
-// Text variables
+// --- Text variables ---
 
 TEST_F(SetupConfigTest, TextVariablesAreReplacedOnceAndExactly) {
   TEXTVARIABLES vars;

