@@ -54,7 +54,7 @@ struct BENCHWINDOWS {
     if (!Wizard) return false;
     Page = CreateWindowExA(0, "STATIC", "", WS_CHILD, 0, 0, 400, 200, Wizard, nullptr, instance, nullptr);
     CreateWindowExA(0, "STATIC", "", WS_CHILD, 0, 0, 400, 20, Page,
-                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(COPYWINDOWS_STATUS)), instance, nullptr);
+                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_COPY_STATUS)), instance, nullptr);
     Progress = CreateWindowExA(0, PROGRESS_CLASSA, "", WS_CHILD, 0, 40, 400, 20, Page, nullptr, instance, nullptr);
     return Page && Progress;
   }

@@ -116,7 +116,7 @@ void COPYSTEP::End() {
 void COPYSTEP::Finish() {
   bool nocopycomplete = ConfigFlag(Config, KEY_NOCOPYCOMPLETE);
   OSYS::Sleep(kCompletionPauseMs);
-  Windows.EnableButton(COPYWINDOWS_NEXT);
+  Windows.EnableButton(IDC_WIZARD_NEXT);
   if (!nocopycomplete) {
     Windows.ShowStatus(IDS_COPY_COMPLETE);
     Windows.MakeNextDefault();
@@ -126,12 +126,12 @@ void COPYSTEP::Finish() {
 
 // Back lets the user leave the page; the files extracted so far stay.
 void COPYSTEP::FinishCancelled() {
-  Windows.EnableButton(COPYWINDOWS_BACK);
+  Windows.EnableButton(IDC_WIZARD_BACK);
   EnableCancelAndAdvance(false);
 }
 
 void COPYSTEP::EnableCancelAndAdvance(bool advance) {
-  Windows.EnableButton(COPYWINDOWS_CANCEL);
+  Windows.EnableButton(IDC_WIZARD_CANCEL);
   if (advance || ConfigFlag(Config, KEY_INSTALLSKIPCOPYCOMPLETE)) Windows.PostNext();
 }
 

@@ -20,7 +20,7 @@ HWND COPYWINDOWS::Button(int id) const { return Wizard ? GetDlgItem(Wizard, id) 
 void COPYWINDOWS::ShowStatus(int textid) const {
   if (!Page) return;
   WSTRING text(OSYS::GetStringFromResource(textid));
-  SendDlgItemMessageW(Page, COPYWINDOWS_STATUS, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+  SendDlgItemMessageW(Page, IDC_COPY_STATUS, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
 void COPYWINDOWS::SetProgress(int percent) const {
@@ -33,17 +33,17 @@ void COPYWINDOWS::EnableButton(int id) const {
 }
 
 void COPYWINDOWS::MakeNextDefault() const {
-  HWND next = Button(COPYWINDOWS_NEXT);
+  HWND next = Button(IDC_WIZARD_NEXT);
   if (next) {
     SendMessageA(next, BM_SETSTYLE, BS_DEFPUSHBUTTON, TRUE);
     InvalidateRect(next, nullptr, TRUE);
   }
-  if (Wizard) SendMessageA(Wizard, COPYWINDOWS_FOCUSMESSAGE, COPYWINDOWS_NEXT, 0);
+  if (Wizard) SendMessageA(Wizard, COPYWINDOWS_FOCUSMESSAGE, IDC_WIZARD_NEXT, 0);
 }
 
 void COPYWINDOWS::PostNext() const {
   if (!Wizard) return;
   logit("SETUP::ActualCopy posting Next to the wizard\n");
-  PostMessageA(Wizard, WM_COMMAND, MAKEWPARAM(COPYWINDOWS_NEXT, BN_CLICKED),
-               reinterpret_cast<LPARAM>(Button(COPYWINDOWS_NEXT)));
+  PostMessageA(Wizard, WM_COMMAND, MAKEWPARAM(IDC_WIZARD_NEXT, BN_CLICKED),
+               reinterpret_cast<LPARAM>(Button(IDC_WIZARD_NEXT)));
 }

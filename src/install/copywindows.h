@@ -7,14 +7,10 @@
 
 #include <cstdint>
 
+#include "ids.h"
+
 // Message that asks the wizard to put the keyboard focus on the control in wParam (WM_USER + 9).
 #define COPYWINDOWS_FOCUSMESSAGE (WM_USER + 9)
-
-// Controls used by the copy step.
-#define COPYWINDOWS_STATUS 201  // the page's status text
-#define COPYWINDOWS_BACK 148
-#define COPYWINDOWS_NEXT 149
-#define COPYWINDOWS_CANCEL 2
 
 // The percentage of `done` out of `total`, 0 to 100, in 64-bit arithmetic; a total of 0 counts as done.
 int ProgressPercent(uint64_t done, uint64_t total);
@@ -27,10 +23,11 @@ class COPYWINDOWS {
   HWND GetWizard() const { return Wizard; }
   HWND GetProgress() const { return Progress; }
 
-  // The language library's text `textid` as the page's status text.
+  // The language library's text `textid` as the page's status text (IDC_COPY_STATUS).
   void ShowStatus(int textid) const;
   // Moves the progress bar to `percent` (0 to 100).
   void SetProgress(int percent) const;
+  // One of the wizard's buttons IDC_WIZARD_BACK, IDC_WIZARD_NEXT, IDC_WIZARD_CANCEL.
   void EnableButton(int id) const;
   // Gives Next the default-button style, repaints it and asks the wizard to focus it.
   void MakeNextDefault() const;
