@@ -9,6 +9,7 @@
 
 #include <cstdio>
 
+#include "benchclock.h"
 #include "base/filename.h"
 #include "base/osys.h"
 #include "base/registry.h"
@@ -22,20 +23,13 @@
 
 namespace {
 
-LARGE_INTEGER gStart;
+// Started when the copy begins.
+BENCHCLOCK gClock;
 double gRecordWrittenMs = -1;
-
-// Milliseconds on the performance counter since the copy began.
-double MillisecondsSinceStart() {
-  LARGE_INTEGER now, frequency;
-  QueryPerformanceCounter(&now);
-  QueryPerformanceFrequency(&frequency);
-  return static_cast<double>(now.QuadPart - gStart.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
-}
 
 // The product hook of the benchmark: it notes when the step reports the uninstall record written.
 INT_PTR WINAPI BenchHook(INT_PTR event, INT_PTR, HWND, HWND, void*, INT_PTR) {
-  if (event == NORBA_NSH_RECORD_WRITTEN) gRecordWrittenMs = MillisecondsSinceStart();
+  if (event == NORBA_NSH_RECORD_WRITTEN) gRecordWrittenMs = gClock.Milliseconds();
   return 1;
 }
 
@@ -122,9 +116,9 @@ int main(int argc, char** argv) {
   run.CustomAdmin = &customadmin;
   NewSetupHook = BenchHook;
 
-  QueryPerformanceCounter(&gStart);
+  gClock.Start();
   bool ran = RunCopy(run);
-  double totalms = MillisecondsSinceStart();
+  double totalms = gClock.Milliseconds();
   STRING inikey = tables.Config.Get("IniKey");
   bool recorded = RemoveRegistration(inikey.c_str());
   // The last "ms=" is the figure the benchmark compares: the copy up to the written record.

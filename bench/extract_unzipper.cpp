@@ -5,6 +5,7 @@
 
 #include <cstdio>
 
+#include "benchclock.h"
 #include "install/unzipper.h"
 
 namespace {
@@ -15,15 +16,6 @@ struct TOTALS {
   unsigned long long Bytes = 0;
   unsigned long long TableBytes = 0;
 };
-
-// Milliseconds on the performance counter since `start`.
-double MillisecondsSince(const LARGE_INTEGER& start) {
-  LARGE_INTEGER now, frequency;
-  QueryPerformanceCounter(&now);
-  QueryPerformanceFrequency(&frequency);
-  const double ticks = static_cast<double>(now.QuadPart - start.QuadPart);
-  return ticks * 1000.0 / static_cast<double>(frequency.QuadPart);
-}
 
 void ExtractAll(const char* archive, const char* destination, TOTALS& totals) {
   UNZIPPER zip(STRING(archive), STRING(""), STRING(""));
@@ -47,10 +39,9 @@ int main(int argc, char** argv) {
     return 2;
   }
   TOTALS totals;
-  LARGE_INTEGER start;
-  QueryPerformanceCounter(&start);
+  BENCHCLOCK clock;
   ExtractAll(argv[1], argv[2], totals);
-  const double ms = MillisecondsSince(start);
+  const double ms = clock.Milliseconds();
   std::printf("entries=%lu failed=%lu bytes=%llu ms=%.1f\n", totals.Entries, totals.Failed, totals.Bytes, ms);
   if (totals.Bytes != totals.TableBytes) {
     std::fprintf(stderr, "extract_unzipper: walked %llu bytes, the table says %llu\n", totals.Bytes,
