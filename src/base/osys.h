@@ -92,7 +92,8 @@ class OSYS : public FILETREE {
   static bool GetHighResCounter(LONGLONG* count, LONGLONG* frequency);
 
   // The text with that id from the module's string table (at most 1023 characters), converted to the
-  // 8-bit code page 1252; "<STRING-ERROR>" when the id is missing.
+  // 8-bit code page of the table's language and tagged with it (1250 for Hungarian, 1252 for English,
+  // German and French); "<STRING-ERROR>" when the id is missing.
   static STRING GetStringFromResource(int id, HINSTANCE module = OSYS_LANGUAGE_MODULE);
 
   // Writes the current user's autostart value `valuename`: `command` as given, or this program quoted for

@@ -16,6 +16,7 @@
 #include "app/norbaassert.h"
 #include "base/dllinterface.h"
 #include "base/registry.h"
+#include "base/unicode.h"
 
 static const char kAssertUnit[] = "osys_win32";
 
@@ -518,12 +519,32 @@ bool OSYS::GetHighResCounter(LONGLONG* count, LONGLONG* frequency) {
   return read;
 }
 
+static BOOL CALLBACK TakeFirstLanguage(HMODULE, LPCSTR, LPCSTR, WORD language, LONG_PTR found) {
+  *reinterpret_cast<WORD*>(found) = language;
+  return FALSE;
+}
+
+// The 8-bit code page of a string-table text: the Windows code page of the language the table block
+// holding `id` is written in (1250 for Hungarian), when the converter has a table for it; else 1252.
+static int StringTableCodePage(HINSTANCE module, int id) {
+  WORD language = LANG_NEUTRAL;
+  EnumResourceLanguagesA(module, RT_STRING, MAKEINTRESOURCEA(id / 16 + 1), TakeFirstLanguage,
+                         reinterpret_cast<LONG_PTR>(&language));
+  DWORD codepage = 0;
+  if (PRIMARYLANGID(language) == LANG_NEUTRAL ||
+      !GetLocaleInfoW(MAKELCID(language, SORT_DEFAULT), LOCALE_IDEFAULTANSICODEPAGE | LOCALE_RETURN_NUMBER,
+                      reinterpret_cast<LPWSTR>(&codepage), sizeof(codepage) / sizeof(WCHAR)))
+    return 1252;
+  const UNICODETABLE* table = UNICODE::Get().TableInfo(static_cast<int>(codepage));
+  return table && !table->MultiByte ? static_cast<int>(codepage) : 1252;
+}
+
 STRING OSYS::GetStringFromResource(int id, HINSTANCE module) {
   if (module == OSYS_LANGUAGE_MODULE) module = NORBAAPP::GetResourceModule();
-  // The table holds UTF-16; the program's texts are code page 1252.
+  // The table holds UTF-16; the text keeps the letters of its language in that language's code page.
   WCHAR wide[1024];
   int len = LoadStringW(module, static_cast<UINT>(id), wide, 1024);
-  STRING text = len > 0 ? STRING(wide, len, 1252) : STRING("<STRING-ERROR>", 1252);
+  STRING text = len > 0 ? STRING(wide, len, StringTableCodePage(module, id)) : STRING("<STRING-ERROR>", 1252);
   logitlevel(12, "OSYS::GetStringFromResource %d returns %s\n", id, text.c_str());
   return text;
 }

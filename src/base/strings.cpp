@@ -839,6 +839,17 @@ STRING operator+(const char* a, const STRING& b) {
   return STRING::Join(a, ClampedLength(strlen(a)), b.Buffer, b.Length());
 }
 
+STRING STRING::InCodePage(int codepage) const {
+  if (codepage == CodePage || !Buffer) {
+    STRING copy(*this);
+    copy.CodePage = codepage;
+    return copy;
+  }
+  STRING converted(WSTRING(*this), codepage);
+  converted.EnsureBuffer();
+  return converted;
+}
+
 // ---------------------------------------------------------------------------------------------------
 // Encodings.
 

@@ -136,6 +136,10 @@ class STRING {
   bool operator>(const char* text) const;
   bool operator>(const STRING& other) const { return *this > other.Buffer; }
 
+  // The text converted (through UTF-16) to code page `codepage` and tagged with it; a plain copy, retagged,
+  // when it is in that code page already or unallocated.
+  STRING InCodePage(int codepage) const;
+
   // Encodings; each gives a new string with code page 1252.
   STRING ToHex() const;
   STRING FromHex() const;

@@ -67,10 +67,11 @@ const OVERWRITEITEM* OVERWRITERULES::FindAsked(const char* name) const {
 }
 
 bool OVERWRITERULES::AskReplace(const STRING& shown) {
-  // The text is a format with one %s; it is filled by hand so that a stray '%' in it can do no harm.
+  // The text is a format with one %s; it is filled by hand so that a stray '%' in it can do no harm, and in
+  // place, so that it keeps its language's code page, into which the name is converted.
   STRING question = OSYS::GetStringFromResource(IDS_OVERWRITE_QUESTION);
   int at = question.Pos("%s");
-  if (at >= 0) question = question.Left(at) + shown + question.Mid(at + 2);
+  if (at >= 0) question.Delete(2, at).Insert(shown.InCodePage(question.GetCodePage()).c_str(), at);
   STRING title = OSYS::GetStringFromResource(IDS_OVERWRITE_TITLE);
   WSTRING widequestion(question);
   WSTRING widetitle(title);

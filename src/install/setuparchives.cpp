@@ -35,10 +35,16 @@ bool AskExtractRetry(const STRING& entry, const STRING& appname, bool hidden) {
           entry.c_str());
     return false;
   }
+  // The names go into the question in its language's code page, and the filled text keeps that code page.
+  STRING text = OSYS::GetStringFromResource(IDS_EXTRACT_RETRY);
+  STRING file = entry.InCodePage(text.GetCodePage());
+  STRING program = appname.InCodePage(text.GetCodePage());
   TEXTVARIABLES variables;
-  variables.File = entry.c_str();
-  variables.Program = PATHTEXT(appname).c_str();
-  WSTRING question(ReplaceTextVariables(OSYS::GetStringFromResource(IDS_EXTRACT_RETRY), variables));
+  variables.File = file.c_str();
+  variables.Program = PATHTEXT(program).c_str();
+  STRING filled = ReplaceTextVariables(text, variables);
+  filled.SetCodePage(text.GetCodePage());
+  WSTRING question(filled);
   WSTRING title(OSYS::GetStringFromResource(IDS_SETUP_TITLE));
   int answer = MessageBoxW(nullptr, question.c_str(), title.c_str(), MB_YESNO | MB_ICONQUESTION | MB_SETFOREGROUND);
   logit("SETUP::ActualCopy retry question for %s answered %d\n", entry.c_str(), answer);

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "base/osys.h"
 #include "ids.h"
 
 namespace {
@@ -310,6 +311,13 @@ TEST_P(LanguageLibraryTest, EveryTextIsPresentWithExactlyItsPlaceholdersAndForma
     }
 }
 
+TEST_P(LanguageLibraryTest, ProgramReadsEveryTextWithoutLosingALetter) {
+    for (const RequiredText& required : AllTexts()) {
+        const WSTRING read(OSYS::GetStringFromResource(static_cast<int>(required.id), library_.get()));
+        EXPECT_EQ(std::wstring(read.c_str(), static_cast<size_t>(read.Length())), Text(required.id)) << required.id;
+    }
+}
+
 TEST_P(LanguageLibraryTest, CodesReadByTheProgramHaveTheirForm) {
     const std::wstring suffix = Text(IDS_LANGUAGE_SUFFIX);
     ASSERT_GE(suffix.size(), 2u);
@@ -446,6 +454,12 @@ TEST(LanguageLibraries, AccentedLettersArriveAsTheirUnicodeCharacters) {
         ASSERT_NE(library.get(), nullptr) << sample.file;
         EXPECT_EQ(LoadText(library.get(), sample.id), std::wstring(sample.text)) << sample.file;
     }
+    // The layouts are compiled in the same code page.
+    Module hungarian = Load("setuphungarian.dll");
+    Window parent = CreateHiddenParent();
+    Window page = CreateLayout(hungarian.get(), IDD_COPY_PAGE, parent.get());
+    EXPECT_EQ(WindowText(GetDlgItem(page.get(), IDC_COPY_STATUS)),
+              L"A telep\u00edt\u00e9s el\u0151k\u00e9sz\u00edt\u00e9se...");
 }
 
 }  // namespace

@@ -301,6 +301,9 @@ TEST_F(UNICODETEST, StringConversionsUseTheTables) {
   EXPECT_EQ(std::string(dos.GetBuffer(), dos.Length()), "\x86\xB3?");
   STRING nordic(L"\u0138\u2015", 28600);
   EXPECT_EQ(std::string(nordic.GetBuffer(), nordic.Length()), "\xFF\xBD");
+  STRING recoded = STRING("K\xE4se \xF5", 1252).InCodePage(850);
+  EXPECT_EQ(std::string(recoded.GetBuffer(), recoded.Length()), "K\x84se \xE4");
+  EXPECT_EQ(recoded.GetCodePage(), 850);
   EXPECT_EQ(Units(WSTRING("\xB0\xA1", 949)), L"\uAC00");  // lead bytes: the platform sees the whole text
   EXPECT_EQ(Units(WSTRING("x\xF0\x9F\x98\x80\xE2\x82", UNICODE_CPUTF8)), L"x\xD83D\xDE00\u00E2\u0082");
   STRING utf8(L"x\xD83D\xDE00", UNICODE_CPUTF8);
