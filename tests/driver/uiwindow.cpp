@@ -64,16 +64,23 @@ bool UiWindow::NotifySelectionChange(HWND combo, CallSite where) const {
   return false;
 }
 
-std::string UiWindow::ControlText(int id, CallSite where) const {
+template <typename Char>
+std::basic_string<Char> UiWindow::Text(int id, TextReader<Char> read, CallSite where) const {
   HWND control = Control(id, false, where);
-  std::string text;
-  if (control != nullptr && !ReadWindowText(control, app_->TimeoutMs(), &text)) {
+  std::basic_string<Char> text;
+  if (control != nullptr && !read(control, app_->TimeoutMs(), &text)) {
     app_->Fail(where, "no answer to WM_GETTEXT from " + Name(id));
   }
   return text;
 }
 
+std::string UiWindow::ControlText(int id, CallSite where) const { return Text(id, ReadWindowText, where); }
+
+std::wstring UiWindow::ControlTextW(int id, CallSite where) const { return Text(id, ReadWindowTextW, where); }
+
 std::string UiWindow::MessageText(CallSite where) const { return ControlText(kMessageTextId, where); }
+
+std::wstring UiWindow::MessageTextW(CallSite where) const { return ControlTextW(kMessageTextId, where); }
 
 bool UiWindow::WaitControlText(int id, const std::string& part, CallSite where) const {
   HWND control = Control(id, false, where);

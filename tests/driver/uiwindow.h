@@ -30,8 +30,11 @@ class UiWindow {
   std::string Caption() const;
   // Live text of a control (WM_GETTEXT): an edit's contents, a static's text, a combo box's selection.
   std::string ControlText(int id, CallSite where = CallSite::Here()) const;
-  // The message of a message box.
+  // The same as UTF-16, for letters outside the ANSI code page.
+  std::wstring ControlTextW(int id, CallSite where = CallSite::Here()) const;
+  // The message of a message box, in ANSI and in UTF-16.
   std::string MessageText(CallSite where = CallSite::Here()) const;
+  std::wstring MessageTextW(CallSite where = CallSite::Here()) const;
   // Waits until the control's text contains the part (for instance to know which wizard page shows).
   bool WaitControlText(int id, const std::string& part, CallSite where = CallSite::Here()) const;
   bool IsChecked(int id, CallSite where = CallSite::Here()) const;
@@ -55,7 +58,12 @@ class UiWindow {
   bool WaitClosed(CallSite where = CallSite::Here()) const;
 
  private:
+  template <typename Char>
+  using TextReader = bool (*)(HWND, DWORD, std::basic_string<Char>*);
+
   HWND Control(int id, bool forAction, CallSite where) const;
+  template <typename Char>
+  std::basic_string<Char> Text(int id, TextReader<Char> read, CallSite where) const;
   bool Send(HWND control, UINT message, WPARAM wParam, LPARAM lParam, DWORD_PTR* result, CallSite where) const;
   bool NotifySelectionChange(HWND combo, CallSite where) const;
   std::string Name(int id) const;

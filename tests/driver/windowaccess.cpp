@@ -28,19 +28,29 @@ bool SendWithTimeout(HWND window, UINT message, WPARAM wParam, LPARAM lParam, DW
   return sent != 0;
 }
 
-bool ReadWindowText(HWND window, DWORD timeoutMs, std::string* text) {
+// WM_GETTEXT through the ANSI or the wide message function (SendMessageTimeoutA or W), with a time-out.
+template <typename Char>
+bool ReadText(HWND window, DWORD timeoutMs, decltype(&SendMessageTimeoutA) send, std::basic_string<Char>* text) {
   DWORD_PTR length = 0;
-  if (!SendWithTimeout(window, WM_GETTEXTLENGTH, 0, 0, timeoutMs, &length)) return false;
+  if (!send(window, WM_GETTEXTLENGTH, 0, 0, SMTO_NORMAL, timeoutMs, &length)) return false;
   // WM_GETTEXTLENGTH may overstate the length; the copied count below is what counts.
-  std::vector<char> buffer(static_cast<size_t>(length) + 2, '\0');
+  std::vector<Char> buffer(static_cast<size_t>(length) + 2, Char());
   DWORD_PTR copied = 0;
-  if (!SendWithTimeout(window, WM_GETTEXT, buffer.size(), reinterpret_cast<LPARAM>(buffer.data()), timeoutMs,
-                       &copied)) {
+  if (!send(window, WM_GETTEXT, buffer.size(), reinterpret_cast<LPARAM>(buffer.data()), SMTO_NORMAL, timeoutMs,
+            &copied)) {
     return false;
   }
   if (copied >= buffer.size()) copied = buffer.size() - 1;
   text->assign(buffer.data(), static_cast<size_t>(copied));
   return true;
+}
+
+bool ReadWindowText(HWND window, DWORD timeoutMs, std::string* text) {
+  return ReadText(window, timeoutMs, SendMessageTimeoutA, text);
+}
+
+bool ReadWindowTextW(HWND window, DWORD timeoutMs, std::wstring* text) {
+  return ReadText(window, timeoutMs, SendMessageTimeoutW, text);
 }
 
 bool ReadComboItem(HWND combo, int index, DWORD timeoutMs, std::string* text) {

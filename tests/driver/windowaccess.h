@@ -19,6 +19,8 @@ bool SendWithTimeout(HWND window, UINT message, WPARAM wParam, LPARAM lParam, DW
 // The window's text through WM_GETTEXT (the live contents of an edit or combo box); false when the
 // window did not answer in time.
 bool ReadWindowText(HWND window, DWORD timeoutMs, std::string* text);
+// The same as UTF-16, for letters outside the ANSI code page.
+bool ReadWindowTextW(HWND window, DWORD timeoutMs, std::wstring* text);
 
 // The text of a combo box item (CB_GETLBTEXT); false when the box did not answer in time.
 bool ReadComboItem(HWND combo, int index, DWORD timeoutMs, std::string* text);

@@ -1,5 +1,6 @@
-// End-to-end tests of the ask-before-overwrite rule: the unzipprobe program extracts one entry of
-// basic.zip with an ask list, and the driver answers the question box Yes or No, or sees that none came.
+// End-to-end tests of the ask-before-overwrite rule: the unzipprobe program extracts one entry of basic.zip
+// with an ask list, and the driver answers the question box Yes or No, or sees that none came; and of the
+// Hungarian overwrite and retry questions, read as UTF-16.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -67,6 +68,36 @@ TEST_F(UnzipAskTest, WithoutFieldOneTheEntryNameIsShown) {
   app.AnswerMessageBox(IDYES, "The file readme.txt already exists");
   EXPECT_EQ(kSucceeded + kWritten, app.WaitExit());
   EXPECT_EQ(kArchiveText, dir.ReadText("dest\\readme.txt"));
+}
+
+// The Hungarian questions as the program shows them: the letters o and u with double acute exist only in
+// the library's code page 1250, and the name the question shows arrives unchanged.
+TEST_F(UnzipAskTest, HungarianQuestionsShowEveryLetter) {
+  ASSERT_TRUE(dir.CopyFrom(NORBA_TEST_DIST_DIR, {"setuphungarian.dll"}));
+  const struct {
+    const char* what;
+    const char* asklist;
+    bool locked;  // the old file stays open without sharing, so the extraction fails
+    const wchar_t* name;
+    DWORD exitcode;  // after the answer No
+  } cases[] = {
+      {"overwrite question", "readme.txt;Kiv le\xEDr\xE1s", false, L"A(z) Kiv le\u00edr\u00e1s f\u00e1jl", kSucceeded},
+      {"retry question", "", true, L"A(z) readme.txt f\u00e1jl", 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    KernelHandle lock(c.locked ? CreateFileA(dir.Path("dest\\readme.txt").c_str(), GENERIC_READ, 0, nullptr,
+                                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)
+                               : nullptr);
+    AppUnderTest app(dir.Path("unzipprobe.exe"), Arguments(c.asklist) + " /LANG:HUNGARIAN", dir.Path());
+    const std::wstring text = app.WaitMessageBox().MessageTextW();
+    EXPECT_NE(text.find(c.name), std::wstring::npos) << testing::PrintToString(text);
+    for (wchar_t letter : {L'\u0151', L'\u0171'}) EXPECT_NE(text.find(letter), std::wstring::npos) << letter;
+    app.AnswerMessageBox(IDNO);
+    EXPECT_EQ(c.exitcode, app.WaitExit() & kSucceeded);
+    lock.Reset();
+    EXPECT_EQ(kOldText, dir.ReadText("dest\\readme.txt"));
+  }
 }
 
 TEST_F(UnzipAskTest, NoQuestionWhenNothingWouldBeReplaced) {
