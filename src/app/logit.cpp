@@ -8,6 +8,7 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
+#include <new>
 
 #include "app/logstate.h"
 #include "app/norbaassert.h"
@@ -16,16 +17,19 @@
 
 static const char kAssertUnit[] = "logit";
 
+// The state and the lock are built on first use in static storage and never destroyed: destructors that
+// run at exit, after the frame's sign-off, still trace (debug output stays on), and a writer on another
+// thread may still hold the lock while the log is closed.
 LOGSTATE& Log() {
-  static LOGSTATE state;
-  return state;
+  alignas(LOGSTATE) static unsigned char storage[sizeof(LOGSTATE)];
+  static LOGSTATE* state = new (storage) LOGSTATE;
+  return *state;
 }
 
-// The log lock lives as long as the process: a writer on another thread may still hold it while the
-// log is closed, so closing never destroys it.
 CRITICALSECTION& LogLock() {
-  static CRITICALSECTION lock;
-  return lock;
+  alignas(CRITICALSECTION) static unsigned char storage[sizeof(CRITICALSECTION)];
+  static CRITICALSECTION* lock = new (storage) CRITICALSECTION;
+  return *lock;
 }
 
 namespace {
@@ -87,6 +91,27 @@ const char* ApplyMarks(const char* text, STRING& prefix) {
   return text;
 }
 
+// Finishes the `length` bytes in `buffer` (-1: the text filled it and was cut): a final LF becomes CR LF.
+// The result with its terminator must fit the buffer; otherwise the text is cut and `*cut` set, and a cut
+// text still ends its line, so that the next trace starts a line of its own. Returns the byte count.
+int EndLine(char* buffer, size_t size, int length, bool* cut) {
+  const int last = static_cast<int>(size) - 1;  // the most bytes in front of the terminator
+  bool endsline = length > 0 && buffer[length - 1] == '\n';
+  *cut = length < 0 || length + (endsline ? 1 : 0) > last;
+  if (*cut) {
+    buffer[last - 2] = '\r';
+    buffer[last - 1] = '\n';
+    buffer[last] = '\0';
+    return last;
+  }
+  if (endsline) {
+    buffer[length - 1] = '\r';
+    buffer[length++] = '\n';
+    buffer[length] = '\0';
+  }
+  return length;
+}
+
 STRING IndentPrefix() {
   LOGSTATE& log = Log();
   if (log.Depth <= 0) return STRING("", 1252);
@@ -124,20 +149,10 @@ void WriteTrace(const char* format, va_list* args) {
     added = static_cast<int>(strlen(text));
     snprintf(logitbuf + howmany, room, "%s", text);
   }
-  bool cut = added < 0 || static_cast<size_t>(added) >= room;
-  howmany = cut ? static_cast<int>(sizeof(logitbuf)) - 1 : howmany + added;
-  bool endsline = howmany > 0 && logitbuf[howmany - 1] == '\n';
-  if (cut) {
-    // A cut text still ends its line, so that the next trace starts a line of its own.
-    logitbuf[howmany - 2] = '\r';
-    logitbuf[howmany - 1] = '\n';
-    endsline = true;
-  } else if (endsline) {
-    logitbuf[howmany - 1] = '\r';
-    logitbuf[howmany++] = '\n';
-    logitbuf[howmany] = '\0';
-  }
-  log.AtLineStart = endsline;
+  bool overflow = added < 0 || static_cast<size_t>(added) >= room;
+  bool cut = false;
+  howmany = EndLine(logitbuf, sizeof(logitbuf), overflow ? -1 : howmany + added, &cut);
+  log.AtLineStart = howmany > 0 && logitbuf[howmany - 1] == '\n';
   WriteRaw(logitbuf, howmany);
   // An over-long line is reported quietly: tracing never stops the program with a question.
   if (cut) Assert(0, "howmany < sizeof(logitbuf)", kAssertUnit, __LINE__, nullptr, 1);

@@ -149,7 +149,6 @@ void OpenLog(const char* target, bool hard, bool append, bool temp) {
   RecomputeTracingOn();
   if (append) logit("\n");
   TraceOpening();
-  if (hard) EnableCrashDump(2);
 }
 
 unsigned DecimalValue(const char* text) { return static_cast<unsigned>(strtoul(text, nullptr, 10)); }
@@ -168,6 +167,8 @@ bool LogitOption(const char* arg) {
     CloseLog();
   } else if (IsOption(arg, "LOGITHARD", &value)) {
     OpenLog(value, true, false, false);
+    // Crash dumps are wanted whether or not the log could be opened.
+    EnableCrashDump(2);
   } else if (IsOption(arg, "LOGITAPPEND", &value)) {
     OpenLog(value, false, true, false);
   } else if (IsOption(arg, "LOGITTEMP", &value)) {

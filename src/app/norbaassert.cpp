@@ -46,24 +46,33 @@ STRING FormatReport(const char* condition, const char* sourcefile, int line, con
   return STRING(report, 1252);
 }
 
-// Appends the entry to assert.log in the current folder, else to the documents folder; returns the
-// name of the file written, empty when neither opened.
-STRING AppendToAssertLog(const STRING& title, const STRING& report) {
+// "Norba_" + the upper-cased program name + "_Assert.log" in the documents folder.
+STRING FallbackAssertLog() {
   STRING program = NORBAAPP::GetAppName();
   program.ToUpper();
-  STRING fallback = FILENAME(OSYS::GetSystemPath(14).c_str(), (STRING("Norba_", 1252) + program + "_Assert.log").c_str());
-  const STRING candidates[] = {STRING("assert.log", 1252), fallback};
+  return FILENAME(OSYS::GetSystemPath(14).c_str(), (STRING("Norba_", 1252) + program + "_Assert.log").c_str());
+}
+
+// Appends the entry to the file `name`; false when it cannot be opened for appending.
+bool AppendEntry(const STRING& name, const STRING& title, const STRING& report) {
+  FILE* file = fopen(name.c_str(), "a");
+  if (!file) return false;
   SYSTEMTIME now;
   GetLocalTime(&now);
-  for (const STRING& name : candidates) {
-    FILE* file = fopen(name.c_str(), "a");
-    if (!file) continue;
-    fprintf(file, "--- %s --- %04d-%02d-%02d %02d:%02d:%02d ---\n\n", title.c_str(), now.wYear, now.wMonth, now.wDay,
-            now.wHour, now.wMinute, now.wSecond);
-    fprintf(file, "%s\n\n", report.c_str());
-    fclose(file);
-    return name;
-  }
+  fprintf(file, "--- %s --- %04d-%02d-%02d %02d:%02d:%02d ---\n\n", title.c_str(), now.wYear, now.wMonth, now.wDay,
+          now.wHour, now.wMinute, now.wSecond);
+  fprintf(file, "%s\n\n", report.c_str());
+  fclose(file);
+  return true;
+}
+
+// Appends the entry to assert.log in the current folder, else to the documents folder (looked up only
+// then); returns the name of the file written, empty when neither opened.
+STRING AppendToAssertLog(const STRING& title, const STRING& report) {
+  STRING name("assert.log", 1252);
+  if (AppendEntry(name, title, report)) return name;
+  name = FallbackAssertLog();
+  if (name.IsNotEmpty() && AppendEntry(name, title, report)) return name;
   return STRING("", 1252);
 }
 
@@ -84,12 +93,29 @@ bool AskToContinue(const STRING& title, const STRING& logname, const STRING& rep
 
 }  // namespace
 
+// Set while the thread writes a report: a report never raises a report. A condition that fails meanwhile
+// (a shell folder that cannot be looked up, an over-long trace line) is only traced.
+static thread_local bool tReporting = false;
+
+class REPORTING {
+ public:
+  REPORTING() { tReporting = true; }
+  ~REPORTING() { tReporting = false; }
+  REPORTING(const REPORTING&) = delete;
+  REPORTING& operator=(const REPORTING&) = delete;
+};
+
 int Assert(int ok, const char* condition, const char* sourcefile, int line, const char* info, int quiet) {
   if (ok) return 1;
   // The caller's last error, taken before any call of ours can change it.
   DWORD error = GetLastError();
   if (!condition) condition = "<null>";
   if (!sourcefile) sourcefile = "<null>";
+  if (tReporting) {
+    logit("*** ASSERTION FAILED during a report: %s (%s line %d)\n", condition, PlaceOf(sourcefile), line);
+    return 1;
+  }
+  REPORTING reporting;
   STRING title = ReportTitle();
   STRING report = FormatReport(condition, sourcefile, line, info, error);
   logit("*** ASSERTION FAILED: \n%s\n", report.c_str());

@@ -139,30 +139,36 @@ bool DYNARRAYBASE::Swap(int pos1, int pos2) {
   return true;
 }
 
-bool DYNARRAYBASE::Reorder(const int* order, int count) {
-  DYNARRAYLOCK lock(*this);
-  if (count != ItemCount || !order) return Check(false, "FALSE", __LINE__, "order does not match the items");
-  if (count == 0) return true;
-  void** items = new (std::nothrow) void*[static_cast<size_t>(count)]();
-  if (!Check(items != nullptr, "this->ppItems", __LINE__)) return false;
-  bool ok = true;
+// Moves items[order[i]] to place i for every i through `scratch` (room for `count` pointers); false, with
+// everything put back, when `order` is not a permutation of the `count` (non-null) items.
+static bool Permute(void** items, void** scratch, const int* order, int count) {
   for (int i = 0; i < count; i++) {
     // Each source slot is taken once: a repeated index finds its slot already emptied.
-    ok = order[i] >= 0 && order[i] < count && ppItems[order[i]] != nullptr;
-    if (!ok) break;
-    items[i] = ppItems[order[i]];
-    ppItems[order[i]] = nullptr;
+    if (order[i] < 0 || order[i] >= count || !items[order[i]]) {
+      while (i-- > 0) items[order[i]] = scratch[i];
+      return false;
+    }
+    scratch[i] = items[order[i]];
+    items[order[i]] = nullptr;
   }
-  if (ok) {
-    memcpy(ppItems, items, static_cast<size_t>(count) * sizeof(void*));
-  } else {
-    // Put back what was moved so far.
-    for (int i = 0; i < count; i++)
-      if (items[i]) ppItems[order[i]] = items[i];
-    Check(false, "FALSE", __LINE__, "order is not a permutation");
-  }
-  delete[] items;
-  return ok;
+  memcpy(items, scratch, static_cast<size_t>(count) * sizeof(void*));
+  return true;
+}
+
+bool DYNARRAYBASE::Reorder(const int* order, int count, DYNARRAYBASE* partner) {
+  DYNARRAYLOCK lock(*this);
+  DYNARRAYLOCK partnerlock(partner ? *partner : *this);
+  if (count != ItemCount || !order || (partner && partner->ItemCount != count))
+    return Check(false, "FALSE", __LINE__, "order does not match the items");
+  if (count == 0) return true;
+  // One scratch block for both arrays: once it is there, nothing can fail half-way.
+  void** scratch = new (std::nothrow) void*[static_cast<size_t>(count) * (partner ? 2 : 1)];
+  if (!Check(scratch != nullptr, "this->ppItems", __LINE__)) return false;
+  bool ok = Permute(ppItems, scratch, order, count);
+  // `order` is a permutation now, so the partner's items move as well.
+  if (ok && partner) Permute(partner->ppItems, scratch + count, order, count);
+  delete[] scratch;
+  return Check(ok, "FALSE", __LINE__, "order is not a permutation");
 }
 
 void DYNARRAYBASE::ExchangeSlots(DYNARRAYBASE& other) {

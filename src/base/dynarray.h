@@ -19,8 +19,9 @@ class DYNARRAYBASE {
   // Exchanges two items; false (after the index report) when either index is out of range.
   bool Swap(int pos1, int pos2);
   // Puts the item at order[i] on place i for every i; `order` must hold each index of the array once,
-  // otherwise the report "FALSE" is raised and nothing moves.
-  bool Reorder(const int* order, int count);
+  // otherwise the report "FALSE" is raised and nothing moves. A `partner` array of the same count (the
+  // values beside keys) is reordered alike: both arrays move, or neither does.
+  bool Reorder(const int* order, int count, DYNARRAYBASE* partner = nullptr);
   // The lock is recursive: the OS mutex is taken by the outermost Lock of a thread only, the nested
   // ones are counted here, so that compound operations cost one wait.
   bool Lock(DWORD timeout = INFINITE) const;

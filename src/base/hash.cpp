@@ -13,7 +13,7 @@
 
 static const char kAssertUnit[] = "hash";
 
-HASH::HASH() : Handle(0), Keys(64, 64), Values(64, 64), LockTable(false) {
+HASH::HASH() : Handle(0), Keys(64, 64), Values(64, 64), LockTable(false), Misses(0, 16) {
   Keys.SetTypeTag("HASH-KEYS");
   Values.SetTypeTag("HASH-VALUES");
 }
@@ -34,11 +34,14 @@ HASH& HASH::operator=(const HASH& other) {
 
 HASH::~HASH() {}
 
+// A stored key's text for the C run-time: never null, whatever the null guard's mode.
+static const char* StoredKey(const STRING& key) { return NullGuardText(key.GetBuffer(), "HASH stored key"); }
+
 int HASH::LowerBound(const char* key) const {
   int low = 0, high = Keys.Count();
   while (low < high) {
     int mid = low + (high - low) / 2;
-    if (_stricmp(Keys[mid].c_str(), key) < 0)
+    if (_stricmp(StoredKey(Keys[mid]), key) < 0)
       low = mid + 1;
     else
       high = mid;
@@ -46,7 +49,7 @@ int HASH::LowerBound(const char* key) const {
   return low;
 }
 
-bool HASH::IsKeyAt(int i, const char* key) const { return i < Keys.Count() && _stricmp(Keys[i].c_str(), key) == 0; }
+bool HASH::IsKeyAt(int i, const char* key) const { return i < Keys.Count() && _stricmp(StoredKey(Keys[i]), key) == 0; }
 
 // Keys are never null: a null key pointer is looked up as the empty key.
 static const char* KeyText(const char* key) {
@@ -71,20 +74,24 @@ STRING HASH::Get(const char* key) const {
   return rcidx != -1 ? Values[rcidx] : STRING("", 1252);
 }
 
+STRING& HASH::Detached() {
+  // Without memory for even that, the array's own empty item (after the reports) is all there is.
+  return Misses[Misses.Add(STRING("", 1252))];
+}
+
 STRING& HASH::operator[](const char* key) {
   key = KeyText(key);
   DYNARRAYLOCK lock(Keys);
   int i = LowerBound(key);
   if (IsKeyAt(i, key)) return Values[i];
-  Scratch = STRING("", 1252);
   if (LockTable) {
     Assert(0, "!this->LockTable", kAssertUnit, __LINE__, key);
-    return Scratch;
+    return Detached();
   }
-  if (Keys.Insert(i, STRING(key, 1252)) < 0) return Scratch;
+  if (Keys.Insert(i, STRING(key, 1252)) < 0) return Detached();
   if (Values.Insert(i, STRING("", 1252)) < 0) {
     Keys.DeleteItem(i);
-    return Scratch;
+    return Detached();
   }
   return Values[i];
 }
@@ -108,11 +115,12 @@ void HASH::Sort() {
   int* order = new (std::nothrow) int[static_cast<size_t>(n) + 1];
   if (texts && order) {
     for (int i = 0; i < n; i++) {
-      texts[i] = Keys[i].c_str();
+      texts[i] = StoredKey(Keys[i]);
       order[i] = i;
     }
     std::stable_sort(order, order + n, [texts](int a, int b) { return _stricmp(texts[a], texts[b]) < 0; });
-    if (Keys.Reorder(order, n)) Values.Reorder(order, n);
+    // Keys and values move together or not at all.
+    Keys.Reorder(order, n, &Values);
   } else {
     Assert(0, "order", kAssertUnit, __LINE__);
   }

@@ -33,8 +33,8 @@ class HASH {
   // The value for `key`; a missing key raises "rcidx!=-1" (the key as message) and gives an empty value.
   STRING Get(const char* key) const;
   // The value for `key`, created empty at its sorted place when missing. While LockTable is set a missing
-  // key raises "!this->LockTable" and is not created: the result is then a scratch value that belongs to
-  // no entry.
+  // key raises "!this->LockTable" and is not created: the result is then an empty value of this call's
+  // own that belongs to no entry (kept until the table ends), so no other caller's result changes it.
   STRING& operator[](const char* key);
   STRING& operator[](const STRING& key) { return (*this)[key.c_str()]; }
   bool Exists(const char* key) const;
@@ -71,6 +71,8 @@ class HASH {
   // Fills an empty table from the text format; `haskey` tells whether a "#Key" line was there.
   void Parse(const STRING& text, bool* haskey);
   void AddParsed(STRING&& key, STRING&& value);
+  // A fresh empty value for a lookup that found and created nothing.
+  STRING& Detached();
 
   STRINGARRAY Keys;
   STRINGARRAY Values;
@@ -80,5 +82,5 @@ class HASH {
   STRING Key;      // stored with the table as "#Key"
 
  private:
-  STRING Scratch;
+  STRINGARRAY Misses;  // the detached values handed out, one per such lookup
 };

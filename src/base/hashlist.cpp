@@ -20,7 +20,7 @@ void HASHLIST::SetColumns(const STRINGARRAY& columns) {
 // The record's value for `column`, or an empty text when the record has no such key.
 static const char* ColumnValue(const HASH& record, const char* column) {
   int i = record.IndexOf(column);
-  return i >= 0 ? record.GetValue(i).c_str() : "";
+  return i >= 0 ? NullGuardText(record.GetValue(i).GetBuffer(), "HASHLIST value") : "";
 }
 
 int HASHLIST::Compare(const HASH& a, const HASH& b, int flags) const {

@@ -195,7 +195,7 @@ void HASH::Parse(const STRING& text, bool* haskey) {
       value = DecodeText(std::move(value), i + 1, line, reports);
     }
     if (handle) {
-      Handle = strtoul(value.c_str(), nullptr, 10);
+      Handle = strtoul(NullGuardText(value.GetBuffer(), "#Handle"), nullptr, 10);
     } else if (key) {
       Key = value;
       *haskey = true;

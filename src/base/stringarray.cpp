@@ -51,9 +51,10 @@ int STRINGARRAY::Split(const char* source, int len, const char* token) {
 
 // True when `item` matches `text` (of `textlen` bytes) by `mode`.
 static bool Matches(const STRING& item, const char* text, size_t textlen, int mode) {
+  const char* itemtext = NullGuardText(item.GetBuffer(), "STRINGARRAY::Find item");
   switch (mode) {
-    case STRINGARRAY_FIND_EQUAL: return _stricmp(item.c_str(), text) == 0;
-    case STRINGARRAY_FIND_PREFIX: return _strnicmp(item.c_str(), text, textlen) == 0;
+    case STRINGARRAY_FIND_EQUAL: return _stricmp(itemtext, text) == 0;
+    case STRINGARRAY_FIND_PREFIX: return _strnicmp(itemtext, text, textlen) == 0;
     case STRINGARRAY_FIND_CONTAINS: return item.iPos(text) >= 0;
     default: return item.atoi() == atoi(text);
   }
@@ -75,8 +76,10 @@ int STRINGARRAY::Find(const char* text, int mode) const {
 
 int STRINGARRAY::Compare(const STRING& a, const STRING& b, int flags) const {
   if (flags & STRINGARRAY_COMPARE_NUMERIC) return CompareNumbers(a.atoi(), b.atoi());
-  if (flags & STRINGARRAY_COMPARE_NOCASE) return _stricmp(a.c_str(), b.c_str());
-  return strcmp(a.c_str(), b.c_str());
+  const char* atext = NullGuardText(a.GetBuffer(), "STRINGARRAY::Compare a");
+  const char* btext = NullGuardText(b.GetBuffer(), "STRINGARRAY::Compare b");
+  if (flags & STRINGARRAY_COMPARE_NOCASE) return _stricmp(atext, btext);
+  return strcmp(atext, btext);
 }
 
 // Collects the lines of a stream: pieces are joined until a LF ends the line.

@@ -124,13 +124,12 @@ const wchar_t* NullGuardW(const wchar_t* p, const char* label) {
   return NullStaysNull(label) ? nullptr : L"<NULL>";
 }
 
-// The guarded text for operations that read it: a null the guard lets through reads as empty.
-static const char* TextOf(const char* p, const char* label) {
+const char* NullGuardText(const char* p, const char* label) {
   const char* text = NullGuard(p, label);
   return text ? text : "";
 }
 
-static const wchar_t* TextOfW(const wchar_t* p, const char* label) {
+const wchar_t* NullGuardTextW(const wchar_t* p, const char* label) {
   const wchar_t* text = NullGuardW(p, label);
   return text ? text : L"";
 }
@@ -565,9 +564,9 @@ char STRING::At(int i) const {
   return BadIndex(i, "i>=0 && i<=this->StrLen", dummy);
 }
 
-int STRING::atoi() const { return ::atoi(TextOf(Buffer, "atoi")); }
+int STRING::atoi() const { return ::atoi(NullGuardText(Buffer, "atoi")); }
 
-double STRING::atof() const { return ::atof(TextOf(Buffer, "atof")); }
+double STRING::atof() const { return ::atof(NullGuardText(Buffer, "atof")); }
 
 // ---------------------------------------------------------------------------------------------------
 // Editing.
@@ -600,7 +599,7 @@ STRING& STRING::Append(const STRING& other) {
 
 STRING& STRING::FormatInto(bool append, const char* format, va_list args) {
   char buf[8192];
-  int rc = BoundedFormat(buf, sizeof(buf), TextOf(format, "Format"), args);
+  int rc = BoundedFormat(buf, sizeof(buf), NullGuardText(format, "Format"), args);
   Check(rc >= 0 && rc < static_cast<int>(sizeof(buf)) - 1, "rc>=0 && rc<sizeof(buf)-1", __LINE__);
   int len = ClampedLength(strlen(buf));
   if (append) return AppendBytes(buf, len);
@@ -679,8 +678,8 @@ STRING& STRING::Insert(const char* text, int pos) {
 }
 
 STRING& STRING::Replace(const char* from, const char* to, int casesensitive) {
-  from = TextOf(from, "Replace from");
-  to = TextOf(to, "Replace to");
+  from = NullGuardText(from, "Replace from");
+  to = NullGuardText(to, "Replace to");
   if (!Buffer || !*from || strcmp(from, to) == 0) return *this;
   STRING result(STRINGBLOCK{BlockSize});
   result.Flags = Flags;
@@ -692,7 +691,7 @@ STRING& STRING::Replace(const char* from, const char* to, int casesensitive) {
 }
 
 STRING& STRING::RemoveChars(const char* set) {
-  BYTESET remove(TextOf(set, "RemoveChars set"));
+  BYTESET remove(NullGuardText(set, "RemoveChars set"));
   if (!Buffer) return *this;
   int kept = 0;
   for (int i = 0; i < StrLen; i++)
@@ -705,7 +704,7 @@ STRING& STRING::Trim(char how, const char* set) {
   int mode = toupper(static_cast<unsigned char>(how));
   if (!Check(mode == 'L' || mode == 'R' || mode == 'B', "how=='L' || how=='R' || how=='B'", __LINE__))
     return *this;
-  BYTESET trim(TextOf(set, "Trim set"));
+  BYTESET trim(NullGuardText(set, "Trim set"));
   if (!Buffer) return *this;
   int begin = 0, end = StrLen;
   if (mode != 'R')
@@ -734,12 +733,12 @@ STRING& STRING::ToUpper() {
 // Searching and extracting.
 
 int STRING::Pos(const char* str, int start) const {
-  str = TextOf(str, "Pos str");
+  str = NullGuardText(str, "Pos str");
   return FindUnits(Buffer, Length(), str, ClampedLength(strlen(str)), start, SameByte);
 }
 
 int STRING::iPos(const char* str, int start) const {
-  str = TextOf(str, "iPos str");
+  str = NullGuardText(str, "iPos str");
   return FindUnits(Buffer, Length(), str, ClampedLength(strlen(str)), start, SameLetter);
 }
 
@@ -773,7 +772,7 @@ STRING STRING::Right(int count) const {
 }
 
 STRING STRING::GetToken(int n, const char* separators, int flags) const {
-  BYTESET split(TextOf(separators, "GetToken separators"));
+  BYTESET split(NullGuardText(separators, "GetToken separators"));
   STRING token;
   const char* p = n >= 0 ? Buffer : nullptr;
   const char* end = Buffer + Length();
@@ -794,7 +793,7 @@ STRING STRING::GetToken(int n, const char* separators, int flags) const {
 }
 
 int STRING::CountFields(const char* separators) const {
-  BYTESET split(TextOf(separators, "CountFields separators"));
+  BYTESET split(NullGuardText(separators, "CountFields separators"));
   int count = 1;
   for (int i = 0; i < Length(); i++)
     if (split.Has(Buffer[i])) count++;
@@ -830,12 +829,12 @@ STRING operator+(const STRING& a, const STRING& b) {
 }
 
 STRING operator+(const STRING& a, const char* b) {
-  b = TextOf(b, "STR::op2||");
+  b = NullGuardText(b, "STR::op2||");
   return STRING::Join(a.Buffer, a.Length(), b, ClampedLength(strlen(b)));
 }
 
 STRING operator+(const char* a, const STRING& b) {
-  a = TextOf(a, "STR::op1||");
+  a = NullGuardText(a, "STR::op1||");
   return STRING::Join(a, ClampedLength(strlen(a)), b.Buffer, b.Length());
 }
 
@@ -1123,13 +1122,13 @@ WSTRING& WSTRING::DeleteLeft(int howmany) {
 }
 
 int WSTRING::Pos(const wchar_t* str, int start) const {
-  str = TextOfW(str, "WSTRING::Pos str");
+  str = NullGuardTextW(str, "WSTRING::Pos str");
   return FindUnits(Units(), Length(), str, ClampedLength(wcslen(str)), start, SameUnit);
 }
 
 WSTRING& WSTRING::Replace(const wchar_t* from, const wchar_t* to) {
-  from = TextOfW(from, "WSTRING::Replace from");
-  to = TextOfW(to, "WSTRING::Replace to");
+  from = NullGuardTextW(from, "WSTRING::Replace from");
+  to = NullGuardTextW(to, "WSTRING::Replace to");
   if (!Units() || !*from || wcscmp(from, to) == 0) return *this;
   WSTRING result;
   result.Text.BlockSize = Text.BlockSize;

@@ -37,6 +37,10 @@ struct STRINGBLOCK {
 // and bit 1 too raises the assertion "p!=NULL" with `label` as its message.
 const char* NullGuard(const char* p, const char* label);
 const wchar_t* NullGuardW(const wchar_t* p, const char* label);
+// The same for texts handed to the C run-time (comparisons, conversions): a null that the guard lets
+// through reads as empty, so that such a call never sees a null pointer.
+const char* NullGuardText(const char* p, const char* label);
+const wchar_t* NullGuardTextW(const wchar_t* p, const char* label);
 
 // Frees the held blocks of the 96-byte block pool and closes it: later blocks come from the heap.
 // The frame calls it at sign-off.

@@ -46,11 +46,12 @@ static bool ContainsNoCase(const wchar_t* item, const wchar_t* text) {
 }
 
 static bool Matches(const WSTRING& item, const wchar_t* text, int mode) {
+  const wchar_t* itemtext = NullGuardTextW(item.GetBuffer(), "WSTRINGARRAY::Find item");
   switch (mode) {
-    case STRINGARRAY_FIND_EQUAL: return _wcsicmp(item.c_str(), text) == 0;
-    case STRINGARRAY_FIND_PREFIX: return _wcsnicmp(item.c_str(), text, wcslen(text)) == 0;
-    case STRINGARRAY_FIND_CONTAINS: return ContainsNoCase(item.c_str(), text);
-    default: return _wtoi(item.c_str()) == _wtoi(text);
+    case STRINGARRAY_FIND_EQUAL: return _wcsicmp(itemtext, text) == 0;
+    case STRINGARRAY_FIND_PREFIX: return _wcsnicmp(itemtext, text, wcslen(text)) == 0;
+    case STRINGARRAY_FIND_CONTAINS: return ContainsNoCase(itemtext, text);
+    default: return _wtoi(itemtext) == _wtoi(text);
   }
 }
 
@@ -68,7 +69,9 @@ int WSTRINGARRAY::Find(const wchar_t* text, int mode) const {
 }
 
 int WSTRINGARRAY::Compare(const WSTRING& a, const WSTRING& b, int flags) const {
-  if (flags & STRINGARRAY_COMPARE_NUMERIC) return CompareNumbers(_wtoi(a.c_str()), _wtoi(b.c_str()));
-  if (flags & STRINGARRAY_COMPARE_NOCASE) return _wcsicmp(a.c_str(), b.c_str());
-  return wcscmp(a.c_str(), b.c_str());
+  const wchar_t* atext = NullGuardTextW(a.GetBuffer(), "WSTRINGARRAY::Compare a");
+  const wchar_t* btext = NullGuardTextW(b.GetBuffer(), "WSTRINGARRAY::Compare b");
+  if (flags & STRINGARRAY_COMPARE_NUMERIC) return CompareNumbers(_wtoi(atext), _wtoi(btext));
+  if (flags & STRINGARRAY_COMPARE_NOCASE) return _wcsicmp(atext, btext);
+  return wcscmp(atext, btext);
 }

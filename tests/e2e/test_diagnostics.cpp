@@ -1,6 +1,7 @@
 // Assertion reports and crash dumps end to end, through a program built on the real application frame:
-// the assertion box and its answers, assert.log and its fall-back in the documents folder, and the crash
-// dump on the desktop with its compression, try counter, question and trace lines.
+// the assertion box and its answers, assert.log and its fall-back in the documents folder, tracing from
+// destructors at exit, and the crash dump on the desktop with its compression, try counter, question and
+// trace lines.
 #include <gtest/gtest.h>
 #include <shlobj.h>
 #include <windows.h>
@@ -176,6 +177,18 @@ TEST(AssertionLog, FallsBackToTheDocumentsFolderAndTheBoxNamesIt) {
   EXPECT_TRUE(Contains(text, "(logged in the " + fallback + " file)")) << text;
   EXPECT_EQ(3u, app.WaitExit());
   ExpectOneEntry(ReadWhole(fallback));
+}
+
+// ---- Trace log at exit ----
+
+TEST(TraceLog, DestructorsAfterSignOffStillTraceAndTheProgramEnds) {
+  ScratchDir dir;
+  InstallProbe(dir);
+  // Debug output stays on after the sign-off closed the log; the last destructor opens it once more.
+  AppUnderTest app(dir.Path("frameprobe.exe"), "/LOGDEBUG \"/LOGIT:" + dir.Path("exit.log") + "\" traceatexit",
+                   dir.Root());
+  EXPECT_EQ(0u, app.WaitExit(20000));
+  EXPECT_TRUE(Contains(dir.ReadText("exit.log"), "EXITTRACER traced at exit\r\n"));
 }
 
 // ---- Crash dumps ----

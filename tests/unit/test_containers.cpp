@@ -1,5 +1,6 @@
-// Tests of the owning arrays (DYNARRAY, STRINGARRAY, WSTRINGARRAY) and of the synchronisation objects
-// they rest on (MUTEXSEM, EVENTSEM, the critical section, RAISETHREADPRIORITY), threads included.
+// Tests of the owning arrays (DYNARRAY, STRINGARRAY, WSTRINGARRAY), their comparisons of unallocated
+// texts (those of HASH and HASHLIST too) and of the synchronisation objects they rest on (MUTEXSEM,
+// EVENTSEM, the critical section, RAISETHREADPRIORITY), threads included.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -12,10 +13,13 @@
 #include "app/norbaassert.h"
 #include "base/critsec.h"
 #include "base/dynarray.h"
+#include "base/hash.h"
+#include "base/hashlist.h"
 #include "base/semaphores.h"
 #include "base/stringarray.h"
 #include "base/wstringarray.h"
 #include "assertreports.h"
+#include "failonnull.h"
 #include "messagewindow.h"
 #include "scratchdir.h"
 
@@ -246,6 +250,43 @@ TEST_F(ContainerTest, WideArraySplitsFindsAndCompares) {
   std::vector<std::string> reports = TakeReports(true);
   ASSERT_EQ(reports.size(), 1u);
   EXPECT_NE(reports[0].find("type= WSTRINGARRAY"), std::string::npos);
+}
+
+// With the null guard letting null through, an unallocated text compares as empty and never reaches the
+// C run-time as a null pointer.
+TEST_F(ContainerTest, UnallocatedTextsCompareAsEmptyWhenTheGuardLetsNullThrough) {
+  FAILONNULL mode("1");
+  STRINGARRAY array;
+  for (const STRING& s : {STRING("b", 1252), STRING(), STRING("a", 1252)}) array.Add(s);
+  EXPECT_EQ(array.Find(""), 1);
+  EXPECT_EQ(array.Find("x", STRINGARRAY_FIND_PREFIX), -1);
+  for (int flags : {0, STRINGARRAY_COMPARE_NOCASE}) {
+    array.Sort(flags);
+    EXPECT_EQ(Items(array), V({"", "a", "b"}));
+  }
+  WSTRINGARRAY wide;
+  wide.Add(WSTRING());
+  wide.Add(L"b");
+  for (int findmode = STRINGARRAY_FIND_EQUAL; findmode <= STRINGARRAY_FIND_NUMBER; findmode++)
+    EXPECT_EQ(wide.Find(L"x", findmode), findmode == STRINGARRAY_FIND_NUMBER ? 0 : -1) << findmode;
+  for (int flags : {0, STRINGARRAY_COMPARE_NOCASE, STRINGARRAY_COMPARE_NUMERIC})
+    EXPECT_LE(wide.Compare(WSTRING(), WSTRING(L"a"), flags), 0) << flags;
+
+  // Parsed empty keys and values are unallocated.
+  HASH table(STRING("b=1\n=no key\n#Handle=\nc=\n", 1252));
+  ASSERT_EQ(table.Count(), 3);
+  EXPECT_EQ(Text(table.GetKey(0)), "");
+  EXPECT_EQ(Text(table[""]), "no key");
+  EXPECT_TRUE(table.Exists("C"));
+  HASHLIST list;
+  list.Add(HASH("name=b\n"));
+  list.Add(HASH("name=\n"));
+  list.SetColumns("name");
+  list.Sort(0);
+  EXPECT_EQ(Text(list[0].Get("name")), "");
+  list.Sort(HASHLIST_COMPARE_NUMERIC);
+  EXPECT_EQ(list.Count(), 2);
+  EXPECT_TRUE(TakeReports(true).empty());
 }
 
 // --- Locks and threads ---

@@ -1,11 +1,14 @@
-// Tests of HASH and HASHLIST: sorted case-insensitive lookup, LockTable, the text format and its file
-// round trips, forgiving reads of bad files (junk, huge values, line ends, byte-order mark), the cost of
-// loading large files, and the column sort of record lists.
+// Tests of HASH and HASHLIST: sorted case-insensitive lookup, LockTable, keys and values kept paired when
+// memory runs out, the text format and its file round trips, forgiving reads of bad files (junk, huge
+// values, line ends, byte-order mark), the cost of loading large files, and the column sort of record lists.
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <atomic>
 #include <chrono>
+#include <cstdlib>
 #include <cstdio>
+#include <new>
 #include <string>
 #include <thread>
 #include <vector>
@@ -16,6 +19,14 @@
 #include "assertreports.h"
 #include "junkbytes.h"
 #include "scratchdir.h"
+
+// Fault injection: while the count-down runs, the nothrow array allocation that brings it to 0 fails.
+static std::atomic<int> gAllocationsUntilFailure{0};
+
+void* operator new[](size_t size, const std::nothrow_t&) noexcept {
+  if (gAllocationsUntilFailure > 0 && --gAllocationsUntilFailure == 0) return nullptr;
+  return malloc(size ? size : 1);
+}
 
 namespace {
 
@@ -79,9 +90,12 @@ TEST_F(HashTest, MissingKeysOnGetAndUnderLockTable) {
   table.LockTable = true;
   STRING& scratch = table["Other"];
   scratch = STRING("lost", 1252);
+  STRING& another = table["Another"];
+  EXPECT_TRUE(another.IsEmpty());
+  EXPECT_EQ(Text(scratch), "lost") << "each miss has a value of its own";
   EXPECT_FALSE(table.Exists("Other"));
-  EXPECT_EQ(LastInfo(), "Other");
-  EXPECT_EQ(TakeReports(), std::vector<std::string>({"hash: !this->LockTable"}));
+  EXPECT_EQ(LastInfo(), "Another");
+  EXPECT_EQ(TakeReports(), std::vector<std::string>(2, "hash: !this->LockTable"));
   table["known"] = STRING("2", 1252);  // existing keys stay writable
   EXPECT_EQ(Text(table.Get("Known")), "2");
   EXPECT_EQ(table.Count(), 2);
@@ -96,6 +110,24 @@ TEST_F(HashTest, EqualKeysKeepFileOrderAndTheFirstWins) {
   EXPECT_EQ(Text(table["b"]), "2");
   table.Sort();
   EXPECT_EQ(Text(table.ToText()), "a=3\nA=5\nB=2\nb=4\n");
+}
+
+TEST_F(HashTest, KeysAndValuesStayPairedWhenMemoryRunsOut) {
+  // Each round fails one allocation later while the table is parsed and sorted, until none fails.
+  for (int failing = 1; failing < 100; failing++) {
+    gAllocationsUntilFailure = failing;
+    HASH table(STRING("d=D\nb=B\nc=C\na=A\n", 1252));
+    bool failed = gAllocationsUntilFailure == 0;
+    gAllocationsUntilFailure = 0;
+    for (int i = 0; i < table.Count(); i++) {
+      std::string key = Text(table.GetKey(i));
+      EXPECT_EQ(Text(table.GetValue(i)), std::string(1, static_cast<char>(toupper(key[0])))) << failing;
+    }
+    if (failed) continue;
+    EXPECT_EQ(KeyList(table), "a b c d");
+    break;
+  }
+  TakeReports();
 }
 
 TEST_F(HashTest, CopiesAreDeepAndThreadsShareATable) {

@@ -1,5 +1,6 @@
 // The trace log: options that open and close it, the line header with its thread mark, depth marks
-// with their owner thread, blank-line marks, continued lines, levels, and the log file variants.
+// with their owner thread, blank-line marks, continued lines and lines at the buffer size, levels, the log
+// file variants; assertion reports that meet trouble while they are written.
 #include <gtest/gtest.h>
 #include <shlobj.h>
 #include <windows.h>
@@ -139,21 +140,29 @@ TEST(TraceLog, LevelsFilterByVerbosityAndCategory) {
   EXPECT_EQ("level two", Body(lines[1]));
 }
 
-TEST(TraceLog, OverlongTextIsCutAndReportedQuietly) {
+TEST(TraceLog, LinesAtTheBufferSizeStayWholeOrAreCutWithTheirLineEnd) {
   static int reports = 0;
   AssertSetObserver([](const char* condition, const char*, int, const char*) {
     if (std::string(condition) == "howmany < sizeof(logitbuf)") reports++;
   });
   OpenLog log;
-  std::string huge(20000, 'x');
-  logit("%s\n", huge.c_str());
-  logit("after\n");
+  logit("x\n");
+  const size_t header = log.Written().at(0).size() - 1;
+  // Header and text with their LF; as CR LF they and the terminator must fit the 8192 bytes.
+  const size_t totals[] = {8189, 8190, 8191, 8192, 8193, 20000};
+  for (size_t total : totals) logit("%s\n", std::string(total - header - 1, 'y').c_str());
   AssertSetObserver(nullptr);
-  std::vector<std::string> lines = log.Written();
-  EXPECT_EQ(1, reports);
-  ASSERT_GE(lines.size(), 2u);
-  EXPECT_EQ(8189u, lines[0].size());  // 8191 bytes with the line end, in a buffer of 8192
-  EXPECT_EQ("after", Body(lines.back()));
+  // Each cut line is followed by the lines of its report.
+  std::vector<std::string> lines;
+  for (const std::string& line : log.Written())
+    if (Body(line)[0] == 'y') lines.push_back(line);
+  ASSERT_EQ(6u, lines.size());
+  for (size_t i = 0; i < 6; i++) {
+    size_t whole = totals[i] - 1;  // the line without its CR LF
+    EXPECT_EQ(std::min<size_t>(whole, 8189), lines[i].size()) << totals[i];
+    EXPECT_EQ(std::string(lines[i].size() - header, 'y'), lines[i].substr(header)) << totals[i];
+  }
+  EXPECT_EQ(4, reports);
 }
 
 TEST(TraceLogFile, TempIsDeletedAtCloseAndAppendKeepsEarlierRuns) {
@@ -193,6 +202,16 @@ class RemoveAfter {
  private:
   std::string path_;
 };
+
+TEST(TraceLogFile, HardTurnsOnCrashDumpsEvenWhenItsLogCannotBeOpened) {
+  uidriver::ScratchDir dir;
+  ASSERT_EQ(0, CrashDumpLevel());
+  EXPECT_TRUE(LogitOption(("/LOGITHARD:" + dir.Path("missing\\trace.log")).c_str()));
+  EXPECT_FALSE(LogitIsOn());
+  EXPECT_EQ(2, CrashDumpLevel());
+  // The crash handler is not for this test program.
+  SetUnhandledExceptionFilter(nullptr);
+}
 
 TEST(TraceLogFile, LevelOptionOpensTheDefaultLogAndUniqueNamesAreUnique) {
   std::string common = Folder(CSIDL_COMMON_DOCUMENTS) + "\\Norba_TEST_LOGIT_logit.log";
@@ -234,6 +253,35 @@ TEST(Assertion, AHoldingConditionReportsNothing) {
   EXPECT_NE(std::string::npos, text.find("*** ASSERTION FAILED"));
   EXPECT_NE(std::string::npos, text.find("Location : test_logit.cpp line 2"));
   EXPECT_NE(std::string::npos, text.find("Add. Info: <null>"));
+}
+
+// A condition failing while a report is written is only traced; and while assert.log opens, the report
+// looks up no shell folder (a lookup that fails raises a report of its own).
+TEST(Assertion, AReportRaisesNoReportAndLooksUpNoFolderWhileAssertLogOpens) {
+  static int reports = 0;
+  AssertSetObserver([](const char*, const char*, int, const char*) {
+    reports++;
+    EXPECT_EQ(1, Assert(0, "nested", "test_logit", 3));
+  });
+  OpenLog log;
+  EXPECT_EQ(1, Assert(0, "outer", "test_logit", 2));
+  AssertSetObserver(nullptr);
+  EXPECT_EQ(1, reports);
+
+  uidriver::ScratchDir dir;
+  char before[MAX_PATH] = {};
+  GetCurrentDirectoryA(sizeof(before), before);
+  ASSERT_TRUE(SetCurrentDirectoryA(dir.Root().c_str()));
+  LogitOption("/D:1");
+  LogitOption("/NOASSERT");
+  EXPECT_EQ(1, Assert(0, "logged", "test_logit", 4));
+  LogitOption("/NOASSERT");
+  SetCurrentDirectoryA(before);
+  std::string text;
+  for (const std::string& line : log.Written()) text += line + "\n";
+  EXPECT_NE(std::string::npos, text.find("during a report: nested")) << text;
+  EXPECT_EQ(std::string::npos, text.find("GetSystemPath")) << text;
+  EXPECT_NE(std::string::npos, dir.ReadText("assert.log").find("Condition: logged"));
 }
 
 }  // namespace

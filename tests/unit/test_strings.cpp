@@ -12,28 +12,10 @@
 #include <vector>
 
 #include "assertreports.h"
+#include "failonnull.h"
 #include "scratchdir.h"
 
 namespace {
-
-// Sets NORBAFAILONNULL for one scope; afterwards the guard is back in its default mode and the variable
-// has its former value (or none).
-class FAILONNULL {
- public:
-  explicit FAILONNULL(const char* mode) {
-    Had = GetEnvironmentVariableA("NORBAFAILONNULL", Old, sizeof(Old)) > 0;
-    SetEnvironmentVariableA("NORBAFAILONNULL", mode);
-  }
-  ~FAILONNULL() {
-    SetEnvironmentVariableA("NORBAFAILONNULL", "0");
-    NullGuard(nullptr, "reset");
-    SetEnvironmentVariableA("NORBAFAILONNULL", Had ? Old : nullptr);
-  }
-
- private:
-  char Old[32] = {};
-  bool Had;
-};
 
 std::string Bytes(const STRING& s) { return std::string(s.GetBuffer() ? s.GetBuffer() : "", s.Length()); }
 
