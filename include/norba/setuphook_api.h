@@ -15,10 +15,15 @@
  *
  * It exports, under these exact undecorated names:
  *   SetupHook     required: without it setup.exe reports an assertion and calls no SetupHook event;
- *   NewSetupHook  optional: when it is exported it receives every event below in place of the
- *                 built-in product hook (the built-in hook of the product generation is then not
- *                 chosen at installation; at removal of "KIV6", "KIV7" or "KIV8" the built-in hook
- *                 of that generation takes its place again).
+ *   NewSetupHook  optional: when it is exported it receives every event below.
+ *
+ * Once a hook library is loaded, setup.exe no longer chooses a built-in product hook at
+ * installation: it chooses one only while NewSetupHook is still its own built-in default, that is
+ * when no hook library was loaded. This holds also for a library that does not export NewSetupHook:
+ * such a library leaves the installation with no NewSetupHook at all, so no NewSetupHook event
+ * reaches anyone and the product's built-in pages are not shown. At removal of "KIV6", "KIV7" or
+ * "KIV8" the built-in hook of that generation receives the NewSetupHook events in every case, in
+ * place of the library's.
  *
  * Both use the calling convention NORBA_HOOKAPI (__stdcall), whose 32-bit symbol names carry a
  * decoration ("_SetupHook@8", "_NewSetupHook@24"). Export them undecorated with a module-definition

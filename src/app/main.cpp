@@ -5,17 +5,20 @@
 #include "admin/admin.h"
 #include "app/logit.h"
 #include "app/norba_win32.h"
+#include "base/filename.h"
+#include "base/osys.h"
 #include "hooks/setuphook.h"
 #include "setup/setuprun.h"
 #include "uninstall/uninstall.h"
 
 // The start folder, WORKDIR in its place, or with AUTODIR the program's own folder becomes current:
-// setup.cfg, the answer files and the archives are found relative to it.
+// setup.cfg, the answer files and the archives are found relative to it. WORKDIR is a path like any
+// other (placeholders; "D:" is the drive's root).
 static void SetWorkingDirectory(const char* programpath) {
   STRING workdir = GetArgValue("WORKDIR", 0);
-  if (workdir.IsNotEmpty()) NORBAAPP::SetStartDirectory(workdir);
-  SetCurrentDirectoryA(NORBAAPP::GetStartDirectory().c_str());
-  if (TestArg("AUTODIR")) SetCurrentDirectoryA(DirectoryOf(STRING(programpath, 1252)).c_str());
+  if (workdir.IsNotEmpty()) NORBAAPP::SetStartDirectory(FILENAME(workdir));
+  OSYS::SetCurrentDirectory(NORBAAPP::GetStartDirectory().c_str());
+  if (TestArg("AUTODIR")) OSYS::SetCurrentDirectory(FolderOfFile(STRING(programpath, 1252)).c_str());
 }
 
 static void Dispatch(const char* programpath, int* exitcode) {
@@ -35,7 +38,7 @@ int SetupMain(int count, char** arguments, char** environment) {
   SetWorkingDirectory(programpath);
 
   HOOKLIBRARY hooklibrary;
-  hooklibrary.Load(DirectoryOf(STRING(programpath, 1252)).c_str());
+  hooklibrary.Load();
   int exitcode = 0;
   Dispatch(programpath, &exitcode);
   hooklibrary.Free();

@@ -36,6 +36,12 @@ HINSTANCE NORBAAPP::GetResourceModule() {
   return Frame().ResourceModule ? Frame().ResourceModule : GetModuleHandleA(nullptr);
 }
 
+STRING FolderOfFile(const STRING& path) {
+  FILENAME file;
+  file = path;
+  return file.GetPath();
+}
+
 STRING DirectoryOf(const STRING& path) {
   int cut = path.Length();
   while (cut > 0 && path[cut - 1] != '\\' && path[cut - 1] != '/') cut--;
@@ -50,11 +56,12 @@ static bool EndsWithNoCase(const STRING& text, const char* tail) {
 }
 
 STRING NORBAAPP::GetAppRoot(const STRING& directory) {
-  bool insource = FILENAME(directory + "\\..\\main.cpp").IsFile() || FILENAME(directory + "\\..\\approot.cpp").IsFile();
+  bool insource =
+      FILENAME::Join(directory, "..\\main.cpp").IsFile() || FILENAME::Join(directory, "..\\approot.cpp").IsFile();
   if (!insource) return directory;
-  if (EndsWithNoCase(directory, "\\Release")) return directory.Left(directory.Length() - 8);
-  if (EndsWithNoCase(directory, "\\Release2")) return directory.Left(directory.Length() - 9);
-  return directory;
+  // The folder above: "D:\" for "D:\Release".
+  bool release = EndsWithNoCase(directory, "\\Release") || EndsWithNoCase(directory, "\\Release2");
+  return release ? FolderOfFile(directory) : directory;
 }
 
 // A library planted beside the program must never stand in for a system library.
@@ -99,7 +106,8 @@ static void InitDpiAwareness() {
 }
 
 
-// The commandline.ini files that exist, each once, in the order of their precedence.
+// The commandline.ini files that exist, each once, in the order of their precedence. The folders are
+// normalised (FILENAME), so that one folder as program and start folder ("D:\\") gives its files once.
 static STRINGARRAY ArgumentFiles(const STRING& selfpath, const STRING& programdir, const STRING& startdir) {
   STRING trimmed = selfpath;
   trimmed.Trim('R', "/.");
@@ -108,8 +116,8 @@ static STRINGARRAY ArgumentFiles(const STRING& selfpath, const STRING& programdi
   STRING basename = filename.Left(filename.Length() - 4);
   STRINGARRAY candidates;
   for (const STRING* dir : {&programdir, &startdir}) {
-    candidates.Add(*dir + "\\commandline.ini");
-    if (withbase) candidates.Add(*dir + "\\" + basename + "_commandline.ini");
+    candidates.Add(FILENAME::Join(*dir, "commandline.ini"));
+    if (withbase) candidates.Add(FILENAME::Join(*dir, basename + "_commandline.ini"));
   }
   STRINGARRAY files;
   for (int i = 0; i < candidates.Count(); i++) {
@@ -137,10 +145,12 @@ void NORBAAPP::AcquireArguments(const STRINGARRAY& raw, int fallbacklanguage) {
   FRAMESTATE& state = Frame();
   srand(GetCurrentProcessId());
   gMainThreadId = GetCurrentThreadId();
-  state.StartDirectory = OSYS::GetCurrentDirectory();
+  FILENAME start;
+  start = OSYS::GetCurrentDirectory();
+  state.StartDirectory = start;
   STRING selfpath = raw.Count() > 0 ? raw[0] : OSYS::GetOwnFileName();
-  state.ProgramDirectory = GetAppRoot(DirectoryOf(selfpath));
-  SetCurrentDirectoryA(state.ProgramDirectory.c_str());
+  state.ProgramDirectory = GetAppRoot(FolderOfFile(selfpath));
+  OSYS::SetCurrentDirectory(state.ProgramDirectory.c_str());
 
   STRING filename = FILENAME(selfpath).GetName();
   bool isservice = filename == "service.exe";

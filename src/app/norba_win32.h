@@ -62,5 +62,9 @@ int TestArg(const char* name);
 int TestArgValue(const char* name, int index);
 STRING GetArgValue(const char* name, int index);
 
-// The folder part of a path, without its trailing backslash: C:\a\b.exe gives C:\a.
+// The folder part of a path, without its trailing backslash: C:\a\b.exe gives C:\a, D:\b.exe gives D:.
+// For joining names to it; never a folder to make current or to compare (to Windows "D:" alone is the
+// current folder of drive D).
 STRING DirectoryOf(const STRING& path);
+// The folder of a file as a normalised FILENAME: C:\a\b.exe gives C:\a, D:\b.exe gives D:\.
+STRING FolderOfFile(const STRING& path);

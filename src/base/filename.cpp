@@ -108,6 +108,39 @@ bool FILENAME::IsAbsolute() const {
   return IsSeparator(p[0]) || p[1] == ':' || (p[0] == '~' && IsSeparator(p[1]));
 }
 
+// The index behind the root "\\server\share\" of a UNC path; -1 when the path has no server or share.
+static int UncRootEnd(const char* p, int len) {
+  int i = 2;
+  while (i < len && !IsSeparator(p[i])) i++;
+  if (i == 2 || i >= len) return -1;
+  int share = ++i;
+  while (i < len && !IsSeparator(p[i])) i++;
+  return i == share ? -1 : i + 1;
+}
+
+// A part of a path between separators that does not name a folder of its own: empty, "." or "..".
+static bool IsDotOrEmptyPart(const char* part, int n) {
+  return n == 0 || (n == 1 && part[0] == '.') || (n == 2 && part[0] == '.' && part[1] == '.');
+}
+
+bool FILENAME::IsBelowRoot() const {
+  const char* p = GetBuffer();
+  int len = Length();
+  int root = -1;
+  if (len >= 3 && isalpha(static_cast<unsigned char>(p[0])) && p[1] == ':' && IsSeparator(p[2]))
+    root = 3;
+  else if (len >= 2 && IsSeparator(p[0]) && IsSeparator(p[1]))
+    root = UncRootEnd(p, len);
+  if (root < 0 || root >= len) return false;
+  for (int start = root; start < len;) {
+    int end = start;
+    while (end < len && !IsSeparator(p[end])) end++;
+    if (IsDotOrEmptyPart(p + start, end - start)) return false;
+    start = end + 1;
+  }
+  return true;
+}
+
 // The index of the character that ends the directory part (the last separator, the ':' of a drive, or a
 // leading '~'); -1 when there is no directory part.
 static int DirectoryEnd(const STRING& path) {

@@ -57,6 +57,10 @@ class FILENAME : public STRING {
 
   // Path parts.
   bool IsAbsolute() const;
+  // A full path below a root: "C:\a" or "\\server\share\a", without "." or ".." parts. Roots ("C:\",
+  // "\\server\share"), relative ("a"), drive-relative ("C:a") and root-relative ("\a") paths are not.
+  // The folders that a whole-tree operation deletes in or overwrites must be such paths.
+  bool IsBelowRoot() const;
   FILENAME GetPath() const;  // the directory part; "." when there is none
   FILENAME GetName() const;  // the part after it
   // Removes `base` and the backslash after it from the front (ignoring case); true when it did.

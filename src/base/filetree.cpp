@@ -44,19 +44,31 @@ bool FILETREE::CreateDirectoryPath(PATHTEXT path) {
   return target.IsDirectory();
 }
 
-int FILETREE::ListFiles(PATHTEXT dir, const char* pattern, STRINGARRAY* list, bool recurse) {
+// The pattern of a listing: none or "*.*" lists everything ("*").
+static STRING ListPattern(const char* pattern) {
   STRING match(pattern && *pattern ? pattern : "*", 1252);
   if (match == "*.*") match = STRING("*", 1252);
+  return match;
+}
+
+int FILETREE::ListFiles(PATHTEXT dir, const char* pattern, STRINGARRAY* list, bool recurse) {
+  FILENAME folder(dir);
+  if (folder.IsEmpty()) {
+    logit("OSYS::ListFiles without a folder\n");
+    return 0;
+  }
+  return ListFolder(folder, ListPattern(pattern), list, recurse);
+}
+
+int FILETREE::ListFolder(const FILENAME& folder, const STRING& match, STRINGARRAY* list, bool recurse) {
   bool all = match == "*";
-  FILENAME folder;
-  folder = dir.c_str();
   logit("OSYS::ListFiles %s/%s\n", folder.c_str(), match.c_str());
   int count = 0;
   for (FILESCAN scan(FILENAME::Join(folder, "*")); scan.Found(); scan.Next()) {
     if (scan.IsDots()) continue;
     const FILENAME& path = scan.GetFullPath();
     if (scan.HasAttribute(FILE_ATTRIBUTE_DIRECTORY)) {
-      if (recurse && !scan.IsFolderLink()) count += ListFiles(path, match.c_str(), list, recurse);
+      if (recurse && !scan.IsFolderLink()) count += ListFolder(path, match, list, recurse);
       if (list && all) {
         list->Add(path);
         count++;
@@ -73,12 +85,19 @@ int FILETREE::ListFiles(PATHTEXT dir, const char* pattern, STRINGARRAY* list, bo
   return count;
 }
 
+// Whether a whole-tree operation may delete in or overwrite below `folder`; traces a refusal.
+static bool MayChangeBelow(const FILENAME& folder, const char* operation) {
+  if (folder.IsBelowRoot()) return true;
+  logit("OSYS::%s refuses the folder '%s': not a full path below a root\n", operation, folder.c_str());
+  return false;
+}
+
 int FILETREE::DeleteTree(PATHTEXT dir, const char* pattern, bool recurse) {
-  FILENAME folder;
-  folder = dir.c_str();
+  FILENAME folder(dir);
+  if (!MayChangeBelow(folder, "DeleteTree")) return 0;
   logit("[>>]OSYS::DeleteTree %s/%s\n", folder.c_str(), pattern ? pattern : "*");
   STRINGARRAY list;
-  ListFiles(folder, pattern, &list, recurse);
+  ListFolder(folder, ListPattern(pattern), &list, recurse);
   list.Add(folder);
   STRINGARRAY folders;
   for (int i = 0; i < list.Count(); i++) {
@@ -99,13 +118,29 @@ int FILETREE::DeleteTree(PATHTEXT dir, const char* pattern, bool recurse) {
   return folders.Count();
 }
 
+// The folders of a copy: both given, and the target safe to overwrite in unless existing files are kept.
+static bool MayCopy(const FILENAME& source, const FILENAME& destination, bool keepexisting) {
+  if (source.IsEmpty() || destination.IsEmpty()) {
+    logit("OSYS::CopyTree refuses to copy '%s' to '%s': a folder is missing\n", source.c_str(), destination.c_str());
+    return false;
+  }
+  return keepexisting || MayChangeBelow(destination, "CopyTree");
+}
+
 bool FILETREE::CopyTree(PATHTEXT from, PATHTEXT to, const char* pattern, bool recurse, bool keepexisting) {
-  FILENAME source;
-  source = from.c_str();
+  FILENAME source(from);
+  FILENAME destination(to);
+  if (!MayCopy(source, destination, keepexisting)) return false;
   STRINGARRAY list;
-  ListFiles(source, pattern, &list, recurse);
+  ListFolder(source, ListPattern(pattern), &list, recurse);
   list.Add(source);
-  return CopyList(source, to, list, keepexisting);
+  return CopyWalk(source, destination, list, keepexisting);
+}
+
+bool FILETREE::CopyList(PATHTEXT from, PATHTEXT to, const STRINGARRAY& list, bool keepexisting) {
+  FILENAME source(from);
+  FILENAME destination(to);
+  return MayCopy(source, destination, keepexisting) && CopyWalk(source, destination, list, keepexisting);
 }
 
 // `entry` is `from` itself or lies below it.
@@ -126,11 +161,8 @@ static bool CopyEntryFile(const FILENAME& entry, const FILENAME& target, bool ke
   return entry.CopyTo(target, !keepexisting);
 }
 
-bool FILETREE::CopyList(PATHTEXT from, PATHTEXT to, const STRINGARRAY& list, bool keepexisting) {
-  FILENAME source;
-  source = from.c_str();
-  FILENAME destination;
-  destination = to.c_str();
+bool FILETREE::CopyWalk(const FILENAME& source, const FILENAME& destination, const STRINGARRAY& list,
+                        bool keepexisting) {
   logit("[>>]OSYS::CopyTree %s -> %s (%d entries)\n", source.c_str(), destination.c_str(), list.Count());
   bool ok = true;
   for (int i = list.Count() - 1; i >= 0; i--) {

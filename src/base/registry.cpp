@@ -2,8 +2,6 @@
 // buffer to the value's size, and value and key deletion.
 #include "base/registry.h"
 
-#include <shlwapi.h>
-
 #include <cstring>
 
 #include "app/logit.h"
@@ -216,21 +214,43 @@ bool REGISTRY::DeleteValue(const char* value) {
   return rc == ERROR_SUCCESS;
 }
 
-// Deletes an empty key; in the 64-bit view through RegDeleteKeyExA where Windows has it.
-static LONG DeleteEmptyKey(HKEY key, const char* subkey, bool wideview) {
-  typedef LONG(WINAPI * REGDELETEKEYEXA)(HKEY, LPCSTR, REGSAM, DWORD);
-  auto deleteex = wideview ? LookupSystemProc<REGDELETEKEYEXA>("advapi32.dll", "RegDeleteKeyExA") : nullptr;
-  if (deleteex) return deleteex(key, subkey, KEY_WOW64_64KEY, 0);
-  return RegDeleteKeyA(key, subkey);
+typedef LONG(WINAPI* REGDELETEKEYEXA)(HKEY, LPCSTR, REGSAM, DWORD);
+
+// Deletes an empty key in `view`, through RegDeleteKeyExA where Windows has it; a Windows without it
+// (32-bit XP) has only one view.
+static LONG DeleteEmptyKey(HKEY parent, const char* subkey, REGSAM view) {
+  auto deleteex = view ? LookupSystemProc<REGDELETEKEYEXA>("advapi32.dll", "RegDeleteKeyExA") : nullptr;
+  if (deleteex) return deleteex(parent, subkey, view, 0);
+  return RegDeleteKeyA(parent, subkey);
+}
+
+// The key is opened in `view` and its sub-keys are deleted below that handle, so that the walk stays in
+// the view's keys; a sub-key that cannot be deleted is passed over and makes the last step fail.
+LONG REGISTRY::DeleteKeyTree(HKEY parent, const char* subkey, REGSAM view) {
+  // An empty name would mean `parent` itself.
+  if (!subkey || !*subkey) return ERROR_INVALID_PARAMETER;
+  HKEY key = nullptr;
+  LONG rc = RegOpenKeyExA(parent, subkey, 0, KEY_ENUMERATE_SUB_KEYS | KEY_QUERY_VALUE | DELETE | view, &key);
+  if (rc != ERROR_SUCCESS) return rc;
+  char name[256];  // key names have at most 255 characters
+  DWORD kept = 0;
+  for (;;) {
+    DWORD len = sizeof(name);
+    if (RegEnumKeyExA(key, kept, name, &len, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+    if (DeleteKeyTree(key, name, view) != ERROR_SUCCESS) kept++;
+  }
+  RegCloseKey(key);
+  return DeleteEmptyKey(parent, subkey, view);
 }
 
 bool REGISTRY::DeleteKey(const char* subkey, bool recursive) {
   LONG rc = ERROR_INVALID_HANDLE;
-  // An empty name would mean this key itself; deleting is only ever asked for below it.
+  REGSAM view = WideView ? KEY_WOW64_64KEY : 0;
+  // Deleting is only ever asked for below this key.
   if (!subkey || !*subkey)
     rc = ERROR_INVALID_PARAMETER;
   else if (Key)
-    rc = recursive ? static_cast<LONG>(SHDeleteKeyA(Key, subkey)) : DeleteEmptyKey(Key, subkey, WideView);
+    rc = recursive ? DeleteKeyTree(Key, subkey, view) : DeleteEmptyKey(Key, subkey, view);
   Error = rc;
   logit("REGISTRY::delete key= %s, error=%d\n", NullGuard(subkey, "subkey"), static_cast<int>(rc));
   return rc == ERROR_SUCCESS;

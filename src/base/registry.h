@@ -53,8 +53,12 @@ class REGISTRY {
   // A REG_DWORD value; false for a missing value or any other type.
   bool ReadDWORD(const char* value, DWORD& n);
   bool DeleteValue(const char* value);
-  // Deletes `subkey` of this key: with `recursive` the whole subtree, otherwise only an empty key.
+  // Deletes `subkey` of this key, in the view this key was opened in: with `recursive` the whole
+  // subtree, otherwise only an empty key.
   bool DeleteKey(const char* subkey, bool recursive);
+  // Deletes `subkey` of `parent` with everything below it, in the registry view `view` (0: the program's
+  // own, KEY_WOW64_64KEY, KEY_WOW64_32KEY): a namesake in the other view stays. The Windows error code.
+  static LONG DeleteKeyTree(HKEY parent, const char* subkey, REGSAM view);
   void Close();
 
  private:

@@ -4,7 +4,8 @@
 
 #include "app/logit.h"
 #include "app/norbaassert.h"
-#include "base/strings.h"
+#include "base/filename.h"
+#include "base/osys.h"
 
 static const char kAssertUnit[] = "main";
 static const char kHookLibraryName[] = "SETUPHOOK.dll";
@@ -35,19 +36,25 @@ INT_PTR CallNewSetupHook(int event, INT_PTR a, HWND window, HWND pagewindow, voi
 #define LOAD_LIBRARY_SEARCH_SYSTEM32 0x00000800
 #endif
 
-static HMODULE LoadHookModule(const char* programdirectory) {
+STRING HOOKLIBRARY::PathBeside(const STRING& programfile) {
+  FILENAME program;
+  program = programfile;
+  if (!program.IsBelowRoot()) return STRING();
+  return FILENAME::Join(program.GetPath(), kHookLibraryName);
+}
+
+static HMODULE LoadHookModule() {
   HMODULE module =
       LoadLibraryExA(kHookLibraryName, nullptr, LOAD_LIBRARY_SEARCH_APPLICATION_DIR | LOAD_LIBRARY_SEARCH_SYSTEM32);
   if (module || GetLastError() != ERROR_INVALID_PARAMETER) return module;
-  // Windows without the restricted search flags: name the library by its full path beside the program.
-  STRING path(programdirectory, 1252);
-  path.Append("\\");
-  path.Append(kHookLibraryName);
-  if (GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES) return nullptr;
+  // Windows without the restricted search flags: name the library by its full path beside the program,
+  // whose file name the system gives (the current folder may have changed since the start).
+  STRING path = HOOKLIBRARY::PathBeside(OSYS::GetOwnFileName());
+  if (path.IsEmpty() || GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES) return nullptr;
   return LoadLibraryExA(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
 }
 
-bool HOOKLIBRARY::Load(const char* programdirectory) { return Attach(LoadHookModule(programdirectory)); }
+bool HOOKLIBRARY::Load() { return Attach(LoadHookModule()); }
 
 bool HOOKLIBRARY::Attach(HMODULE module) {
   Free();

@@ -11,6 +11,7 @@
 #include <norba/setuphook_api.h>
 
 #include "base/dllinterface.h"
+#include "base/strings.h"
 
 // SetupHook(event, value): the answer counts for the admin command only (non-zero: done).
 typedef NORBA_SETUPHOOKPROC SETUPHOOKPROC;
@@ -44,7 +45,10 @@ class HOOKLIBRARY {
   HOOKLIBRARY& operator=(const HOOKLIBRARY&) = delete;
 
   // Loads the library and takes its entry points; false when there is none.
-  bool Load(const char* programdirectory);
+  bool Load();
+  // SETUPHOOK.dll beside `programfile`; empty unless `programfile` is a full path (FILENAME::IsBelowRoot),
+  // so that the library is never looked for relative to the current folder.
+  static STRING PathBeside(const STRING& programfile);
   // Takes over a loaded library and its entry points: SetupHook (its absence is the assertion
   // "fpSetupHook" and leaves the pointer null) and NewSetupHook (null when absent). False for null.
   bool Attach(HMODULE module);

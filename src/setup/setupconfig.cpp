@@ -199,11 +199,12 @@ STRING AnswerValue(ANSWERKIND kind, const char* text) {
 
 STRING AnswerValue(ANSWERKIND kind, int number) { return AnswerValue(kind, STRING(number).c_str()); }
 
+// The prefix is two letters and the colon: "CB1" is no check-box answer.
 ANSWERKIND ParseAnswerValue(const STRING& value, STRING* text) {
   *text = value.Mid(3);
-  if (value.Length() < 2) return ANSWER_NONE;
+  if (value.Length() < 3) return ANSWER_NONE;
   for (int i = 1; i < kAnswerKinds; i++)
-    if (_strnicmp(value.c_str(), kAnswerPrefixes[i], 2) == 0) return static_cast<ANSWERKIND>(i);
+    if (_strnicmp(value.c_str(), kAnswerPrefixes[i], 3) == 0) return static_cast<ANSWERKIND>(i);
   return ANSWER_NONE;
 }
 

@@ -82,7 +82,8 @@ bool AnswerControl(const STRING& key, int page, int* control);
 
 STRING AnswerValue(ANSWERKIND kind, const char* text);
 STRING AnswerValue(ANSWERKIND kind, int number);
-// The kind of a value (its first two letters, ignoring case) and its text from the fourth character on.
+// The kind of a value (its first two letters and the colon, ignoring the letters' case) and its text
+// from the fourth character on.
 ANSWERKIND ParseAnswerValue(const STRING& value, STRING* text);
 
 // Writes answers[page "." control] = kind + text.

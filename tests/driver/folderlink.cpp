@@ -1,5 +1,6 @@
 // Linked folders in test folders: CreateSymbolicLinkA and RemoveDirectoryA on Windows; under Wine the
 // Unix "ln" and "rm" (started like Windows programs), because Wine's RemoveDirectory follows the link.
+// Drive letters for folders the same way.
 #include "folderlink.h"
 
 #include <windows.h>
@@ -90,6 +91,29 @@ bool RemoveFolderLink(const std::string& link) {
   std::string unixLink = UnixPath(link);
   // "rm" without -r removes a symbolic link and never what it points to.
   return !unixLink.empty() && RunUnixTool("Z:\\bin\\rm", "-f " + Quoted(unixLink), IsGone, link);
+}
+
+FolderDrive::FolderDrive(const std::string& folder) : folder_(folder) {
+  for (char letter = 'Q'; letter <= 'Y' && drive_.empty(); letter++)
+    if (IsGone(std::string(1, letter) + ":\\")) drive_ = std::string(1, letter) + ":";
+  char prefix[1024] = {};
+  DWORD n = GetEnvironmentVariableA("WINEPREFIX", prefix, sizeof(prefix));
+  if (drive_.empty() || !IsWine()) {
+    mapped_ = !drive_.empty() && DefineDosDeviceA(0, drive_.c_str(), folder.c_str());
+  } else if (n > 0 && n < sizeof(prefix) && !UnixPath(folder).empty()) {
+    // Kept even when the drive does not show in time, so that the link goes again with the object.
+    unixLink_ = std::string(prefix) + "/dosdevices/" + static_cast<char>(drive_[0] - 'A' + 'a') + ":";
+    auto shown = [](const std::string& root) { return !IsGone(root); };
+    mapped_ = RunUnixTool("Z:\\bin\\ln", "-s " + Quoted(UnixPath(folder)) + " " + Quoted(unixLink_), shown,
+                          drive_ + "\\");
+  }
+}
+
+FolderDrive::~FolderDrive() {
+  if (!unixLink_.empty())
+    RunUnixTool("Z:\\bin\\rm", "-f " + Quoted(unixLink_), IsGone, drive_ + "\\");
+  else if (mapped_)
+    DefineDosDeviceA(DDD_REMOVE_DEFINITION | DDD_EXACT_MATCH_ON_REMOVE, drive_.c_str(), folder_.c_str());
 }
 
 }  // namespace uidriver

@@ -1,6 +1,6 @@
-// Linked folders (junctions, symbolic links) in test folders: making one and removing one as a link.
-// Wine shows Unix symbolic links as linked folders but follows them in RemoveDirectory, so under Wine
-// both go through the Unix tools.
+// Linked folders (junctions, symbolic links) in test folders: making one and removing one as a link, and
+// a drive letter standing for a folder. Wine shows Unix symbolic links as linked folders but follows them
+// in RemoveDirectory, so under Wine both go through the Unix tools.
 #pragma once
 
 #include <string>
@@ -12,5 +12,21 @@ bool IsLinkedFolder(const std::string& path);
 bool MakeFolderLink(const std::string& target, const std::string& link);
 // Removes the link itself; what it points to stays untouched.
 bool RemoveFolderLink(const std::string& link);
+
+// A free drive letter standing for `folder` while the object lives ("Q:\" is the folder): DefineDosDeviceA,
+// or under Wine (whose files do not see that) a link in the prefix's "dosdevices" folder.
+class FolderDrive {
+ public:
+  explicit FolderDrive(const std::string& folder);
+  ~FolderDrive();
+  FolderDrive(const FolderDrive&) = delete;
+  FolderDrive& operator=(const FolderDrive&) = delete;
+  // "Q:"; empty when no drive letter could be given.
+  std::string Drive() const { return mapped_ ? drive_ : std::string(); }
+
+ private:
+  std::string folder_, drive_, unixLink_;
+  bool mapped_ = false;
+};
 
 }  // namespace uidriver

@@ -8,6 +8,7 @@
 
 #include "app/norba_win32.h"
 #include "base/osys.h"
+#include "folderlink.h"
 #include "junkbytes.h"
 #include "scratchdir.h"
 
@@ -164,6 +165,30 @@ TEST(AcquireArguments, CommandLineComesBeforeTheArgumentFiles) {
   char cwd[MAX_PATH];
   GetCurrentDirectoryA(sizeof(cwd), cwd);
   EXPECT_EQ(0, lstrcmpiA(dir.Root().c_str(), cwd));
+}
+
+// A program in a drive root (a CD, a stick): the root is its folder, made current whatever the current
+// folder of that drive is, and its commandline.ini is read once also when the root is the start folder.
+TEST(AcquireArguments, ProgramInADriveRoot) {
+  uidriver::ScratchDir dir;
+  uidriver::FolderDrive drive(dir.Root());
+  ASSERT_FALSE(drive.Drive().empty()) << "no drive letter for " << dir.Root();
+  FrameStateGuard guard;
+  dir.WriteText("commandline.ini", "/ONCE\r\n");
+  dir.MakeFolder("start");
+  std::string root = drive.Drive() + "\\";
+  for (const std::string& start : {root, root + "start"}) {
+    ASSERT_TRUE(SetCurrentDirectoryA(start.c_str()));
+    STRINGARRAY raw;
+    raw.Add((root + "setup.exe").c_str());
+    NORBAAPP::AcquireArguments(raw, 9);
+    int found = 0;
+    for (int i = 0; i < ProgramArguments().Count(); i++) found += ProgramArguments()[i] == "/ONCE" ? 1 : 0;
+    EXPECT_EQ(1, found) << start;
+    char cwd[MAX_PATH];
+    GetCurrentDirectoryA(sizeof(cwd), cwd);
+    EXPECT_STRCASEEQ(root.c_str(), cwd) << start;
+  }
 }
 
 TEST(AcquireArguments, JunkAndLongArgumentFilesDoNotBreakStartUp) {

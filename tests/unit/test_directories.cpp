@@ -227,6 +227,40 @@ TEST_F(DeleteTreeTest, PatternAndTopLevelDeleteOnlyWhatTheyName) {
   EXPECT_EQ("d", Dir.ReadText("tree\\sub\\deep\\d.txt"));
 }
 
+// --- Folders of the whole-tree operations ---
+
+// Folders go through the file-name rules; those deleted in or overwritten must be full paths below a
+// root. DeleteTree without recursion and with a pattern that matches nothing only tries to remove the
+// (non-empty) folder: 1 when it accepts the folder, 0 when it refuses. CopyTree of an empty folder only
+// makes the target.
+TEST_F(TreeTest, FoldersFollowTheFileNameRulesAndDestructiveOnesMustBeBelowARoot) {
+  std::string root = Dir.Root(), drive = root.substr(0, 2);
+  FILENAME::ShellStringSet("%NORBATREE%", (root + "\\").c_str(), 0);
+  char old[MAX_PATH + 1] = {};
+  ASSERT_GT(GetCurrentDirectoryA(sizeof(old), old), 0u);
+  ASSERT_TRUE(SetCurrentDirectoryA(Tree().c_str()));
+  const struct {
+    std::string folder;
+    int txtfiles;  // ListFiles(folder, "*.txt") without recursion; -1: not looked at
+    bool changeable;
+  } cases[] = {{"", 0, false},          {".", 1, false},          {"..\\tree", 1, false},
+               {drive, -1, false},      {drive + "\\", -1, false}, {drive + "sub", 1, false},
+               {root.substr(2) + "\\tree", 1, false}, {Tree("sub\\.."), 1, false},
+               {"%NORBATREE%\\tree", 1, true},          {"$(NORBATREE)/tree/", 1, true}, {Tree(), 1, true}};
+  for (const auto& c : cases) {
+    if (c.txtfiles >= 0) {
+      EXPECT_EQ(c.txtfiles, FILETREE::ListFiles(c.folder.c_str(), "*.txt", nullptr, false)) << c.folder;
+    }
+    EXPECT_EQ(c.changeable ? 1 : 0, FILETREE::DeleteTree(c.folder.c_str(), "*.none", false)) << c.folder;
+    EXPECT_EQ(c.changeable, FILETREE::CopyTree(Tree("empty").c_str(), c.folder.c_str(), "*", true, false)) << c.folder;
+  }
+  // A copy that keeps existing files may go to a relative folder.
+  EXPECT_TRUE(FILETREE::CopyTree(Tree("empty").c_str(), "kept", "*", true, true));
+  SetCurrentDirectoryA(old);
+  FILENAME::ShellStringsReset();
+  EXPECT_TRUE(IsFolder(Tree("kept")));
+}
+
 // --- CopyTree and CopyList ---
 
 using CopyTreeTest = TreeTest;

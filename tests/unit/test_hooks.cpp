@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/norbaassert.h"
+#include "base/filename.h"
 #include "base/hash.h"
 #include "base/strings.h"
 #include "hooks/kivgeneration.h"
@@ -323,13 +324,22 @@ TEST_F(HookLibraryTest, ALibraryWithoutSetupHookIsReportedAndKeepsNewSetupHook) 
 
 TEST_F(HookLibraryTest, WithoutALibraryTheDefaultsStay) {
   HOOKLIBRARY library;
-  EXPECT_FALSE(library.Load("C:\\no-such-folder"));
+  EXPECT_FALSE(library.Load()) << "no SETUPHOOK.dll beside the test program";
   EXPECT_FALSE(library.Attach(nullptr));
   EXPECT_EQ(SetupHookDummy, SetupHook);
   EXPECT_EQ(NewSetupHookDummy, NewSetupHook);
   EXPECT_EQ(1, CallSetupHook(NORBA_SH_ADMIN, HookArg("ADDPRINTER")));
   library.Free();
   EXPECT_EQ(SetupHookDummy, SetupHook) << "freeing without a library changes nothing";
+}
+
+// The library is looked for beside the program only when the program's path is a full one.
+TEST(HookLibraryPath, BesideTheProgramOrNowhere) {
+  const char* cases[][2] = {{"C:\\Kiv\\setup.exe", "C:\\Kiv\\SETUPHOOK.dll"}, {"D:\\setup.exe", "D:\\SETUPHOOK.dll"},
+                            {"\\\\srv\\share\\setup.exe", "\\\\srv\\share\\SETUPHOOK.dll"}, {"setup.exe", ""},
+                            {"D:setup.exe", ""}, {"\\Kiv\\setup.exe", ""}, {"", ""}};
+  for (const auto& c : cases)
+    EXPECT_STREQ(c[1], PATHTEXT(HOOKLIBRARY::PathBeside(STRING(c[0], 1252))).c_str()) << c[0];
 }
 
 }  // namespace

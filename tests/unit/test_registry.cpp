@@ -196,6 +196,23 @@ TEST_F(RegistryTest, WideViewModesReachThe64BitView) {
   EXPECT_FALSE(wide.Exists("Empty", KEY_WOW64_64KEY));
 }
 
+// A namesake tree in both views: deleting it in one view, by a key opened in the 64-bit view or by naming
+// the view, leaves the other view's tree whole.
+TEST_F(RegistryTest, RecursiveDeletionStaysInItsView) {
+  TestKey key(HKEY_LOCAL_MACHINE);
+  for (REGSAM deleted : {KEY_WOW64_64KEY, KEY_WOW64_32KEY}) {
+    REGSAM kept = deleted == KEY_WOW64_64KEY ? KEY_WOW64_32KEY : KEY_WOW64_64KEY;
+    for (REGSAM view : {deleted, kept}) key.Create("Tree\\Branch\\Leaf", view);
+    bool ok = deleted == KEY_WOW64_64KEY
+                  ? REGISTRY(HKEY_LOCAL_MACHINE, kBase, key.Name().c_str(), REGISTRY_WRITE64).DeleteKey("Tree", true)
+                  : REGISTRY::DeleteKeyTree(HKEY_LOCAL_MACHINE, key.Path("Tree").c_str(), deleted) == ERROR_SUCCESS;
+    EXPECT_TRUE(ok) << deleted;
+    EXPECT_FALSE(key.Exists("Tree", deleted)) << deleted;
+    EXPECT_TRUE(key.Exists("Tree\\Branch\\Leaf", kept)) << kept;
+    REGISTRY::DeleteKeyTree(HKEY_LOCAL_MACHINE, key.Path("Tree").c_str(), kept);
+  }
+}
+
 TEST_F(RegistryTest, ValuesOfAnySizeAndTypeGoInAndOutWhole) {
   TestKey user(HKEY_CURRENT_USER);
   REGISTRY registry(user.Name().c_str(), kBase, 1);

@@ -244,10 +244,11 @@ TEST_F(SetupConfigTest, RecordedAnswersReplayAfterSaveAndLoad) {
 TEST_F(SetupConfigTest, HandWrittenAnswerFilesRead) {
   ASSERT_TRUE(Dir.WriteText("silentsetup.ini",
                             "2002.201=EF:C:\\Programs\\Kiv\r\n2002.PUSH=149\r\n2002.301=cb:1\r\n2002.302=XX:1\r\n"
-                            "2002.303=C\r\n2000.dco=1\r\n"));
+                            "2002.303=C\r\n2002.304=CB1\r\n2002.305=EF;x\r\n2002.306=dd:\r\n2000.dco=1\r\n"));
   SETUPTABLES tables;
   ASSERT_TRUE(tables.LoadUnattended());
-  EXPECT_EQ(PageAnswers(tables.Unattended, 2002), "201 3 C:\\Programs\\Kiv\n301 1 1\n302 0 1\n303 0 \n");
+  EXPECT_EQ(PageAnswers(tables.Unattended, 2002),
+            "201 3 C:\\Programs\\Kiv\n301 1 1\n302 0 1\n303 0 \n304 0 \n305 0 x\n306 4 \n");
   int result = 0;
   EXPECT_TRUE(AnswerResult(tables.Unattended, 2002, &result));
   EXPECT_EQ(result, 149);
