@@ -10,6 +10,7 @@
 #include <cstdio>
 
 #include "benchclock.h"
+#include "benchphases.h"
 #include "base/filename.h"
 #include "base/osys.h"
 #include "base/registry.h"
@@ -116,6 +117,7 @@ int main(int argc, char** argv) {
   run.CustomAdmin = &customadmin;
   NewSetupHook = BenchHook;
 
+  BenchPhasesInstall();
   gClock.Start();
   bool ran = RunCopy(run);
   double totalms = gClock.Milliseconds();
@@ -123,5 +125,6 @@ int main(int argc, char** argv) {
   bool recorded = RemoveRegistration(inikey.c_str());
   // The last "ms=" is the figure the benchmark compares: the copy up to the written record.
   std::printf("recorded=%d step_ms=%.1f ms=%.1f\n", recorded ? 1 : 0, totalms, gRecordWrittenMs);
+  BenchPhasesPrint(stdout, totalms);
   return ran && recorded && gRecordWrittenMs >= 0 ? 0 : 1;
 }

@@ -6,6 +6,7 @@
 #include <stdio.h>
 #include <string.h>
 
+#include "benchphases.h"
 #include "unzip.h"
 
 #define BUFFER_SIZE (64 * 1024)
@@ -133,11 +134,13 @@ int main(int argc, char** argv) {
     return 2;
   }
   CreateDirectoryA(argv[2], NULL);
+  BenchPhasesInstall();
   QueryPerformanceFrequency(&frequency);
   QueryPerformanceCounter(&start);
   ok = extract_all(argv[1], argv[2], &sum);
   QueryPerformanceCounter(&end);
   printf("entries=%lu files=%lu bytes=%llu ms=%.1f\n", sum.entries, sum.files, sum.bytes,
          (double)(end.QuadPart - start.QuadPart) * 1000.0 / (double)frequency.QuadPart);
+  BenchPhasesPrint(stdout, (double)(end.QuadPart - start.QuadPart) * 1000.0 / (double)frequency.QuadPart);
   return ok ? 0 : 1;
 }

@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "benchclock.h"
+#include "benchphases.h"
 #include "install/unzipper.h"
 
 namespace {
@@ -38,11 +39,13 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: extract_unzipper <archive> <destination folder>\n");
     return 2;
   }
+  BenchPhasesInstall();
   TOTALS totals;
   BENCHCLOCK clock;
   ExtractAll(argv[1], argv[2], totals);
   const double ms = clock.Milliseconds();
   std::printf("entries=%lu failed=%lu bytes=%llu ms=%.1f\n", totals.Entries, totals.Failed, totals.Bytes, ms);
+  BenchPhasesPrint(stdout, ms);
   if (totals.Bytes != totals.TableBytes) {
     std::fprintf(stderr, "extract_unzipper: walked %llu bytes, the table says %llu\n", totals.Bytes,
                  totals.TableBytes);

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include "app/logit.h"
 #include "base/filename.h"
 #include "base/osys.h"
 #include "ids.h"
@@ -48,6 +49,10 @@ bool OVERWRITERULES::MayWrite(const char* name, const char* destination) const {
   if (IsProtected(name) && TargetExists(destination, name)) return false;
   const OVERWRITEITEM* asked = FindAsked(name);
   if (!asked || !TargetExists(destination, name)) return true;
+  if (Hidden) {
+    logit("UNZIPPER::ExtractFile %s exists; hidden run: kept without asking\n", name);
+    return false;
+  }
   return AskReplace(asked->Label.IsNotEmpty() ? asked->Label : STRING(name, 1252));
 }
 
@@ -66,7 +71,7 @@ const OVERWRITEITEM* OVERWRITERULES::FindAsked(const char* name) const {
   return nullptr;
 }
 
-bool OVERWRITERULES::AskReplace(const STRING& shown) {
+bool OVERWRITERULES::AskReplace(const STRING& shown) const {
   // The text is a format with one %s; it is filled by hand so that a stray '%' in it can do no harm, and in
   // place, so that it keeps its language's code page, into which the name is converted.
   STRING question = OSYS::GetStringFromResource(IDS_OVERWRITE_QUESTION);
@@ -75,6 +80,7 @@ bool OVERWRITERULES::AskReplace(const STRING& shown) {
   STRING title = OSYS::GetStringFromResource(IDS_OVERWRITE_TITLE);
   WSTRING widequestion(question);
   WSTRING widetitle(title);
-  int answer = MessageBoxW(GetActiveWindow(), widequestion.c_str(), widetitle.c_str(), MB_YESNO | MB_ICONQUESTION);
+  int answer =
+      MessageBoxW(Owner ? Owner : GetActiveWindow(), widequestion.c_str(), widetitle.c_str(), MB_YESNO | MB_ICONQUESTION);
   return answer == IDYES;
 }

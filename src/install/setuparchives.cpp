@@ -80,13 +80,15 @@ bool SETUPARCHIVES::ExtractArchive(int index) {
   STRING protectedlist = custom ? STRING("", 1252) : ConfigText(Config, KEY_PROTECTEDFILES);
   logit("[>>]SETUP::ActualCopy extracting %s to %s\n", name, InstallFolder.c_str());
   UNZIPPER archive(STRING(name, 1252), asklist, protectedlist);
+  archive.SetQuestionOwner(Windows.GetWizard(), Hidden);
   Assert(archive.GetTotalSize() > 0 ? 1 : 0, "total>0", kAssertUnit, kEmptyArchiveLine);
-  bool ok = ExtractWalk(archive, custom);
+  bool ok = ExtractWalk(archive, index);
   logit("[<<]SETUP::ActualCopy %s done, ok= %d\n", name, ok ? 1 : 0);
   return ok;
 }
 
-bool SETUPARCHIVES::ExtractWalk(UNZIPPER& archive, bool custom) {
+bool SETUPARCHIVES::ExtractWalk(UNZIPPER& archive, int index) {
+  bool custom = index > 0;
   uint64_t totalbytes = archive.GetTotalSize();
   int totalentries = archive.GetCount();
   uint64_t bytes = 0;
@@ -95,7 +97,7 @@ bool SETUPARCHIVES::ExtractWalk(UNZIPPER& archive, bool custom) {
   for (uint64_t size = archive.First(entry); entry.IsNotEmpty(); size = archive.Next(entry)) {
     if (custom && entry == kAdminIni) CustomAdmin = 1;
     bool written = false;
-    if (!ExtractEntry(archive, entry, &written)) return false;
+    if (!ExtractEntry(archive, index, entry, &written)) return false;
     bytes += size;
     entries++;
     if (!custom) ShowProgress(bytes, totalbytes, entries, totalentries);
@@ -104,8 +106,13 @@ bool SETUPARCHIVES::ExtractWalk(UNZIPPER& archive, bool custom) {
   return true;
 }
 
-bool SETUPARCHIVES::ExtractEntry(UNZIPPER& archive, const STRING& entry, bool* written) {
+// A failure that would repeat itself is not offered for retry: it ends the copy as the answer No does.
+bool SETUPARCHIVES::ExtractEntry(UNZIPPER& archive, int index, const STRING& entry, bool* written) {
   while (!archive.ExtractFile(entry.c_str(), InstallFolder.c_str(), written)) {
+    if (archive.LastFailureIsPermanent()) {
+      ReportPermanentFailure(kSetupArchives[index], entry, Windows.GetWizard(), Hidden);
+      return false;
+    }
     if (!AskExtractRetry(entry, ConfigText(Config, KEY_APPNAME), Hidden)) return false;
   }
   return true;
@@ -131,4 +138,17 @@ void SETUPARCHIVES::Record(const STRING& entry, bool written) {
   FILENAME marker = FILENAME::Join(InstallFolder, entry);
   bool deleted = marker.Delete();
   logit("SETUP::ActualCopy folder marker %s deleted= %d\n", marker.c_str(), deleted ? 1 : 0);
+}
+
+void ReportPermanentFailure(const char* archive, const STRING& entry, HWND owner, bool hidden) {
+  logit("SETUP::ActualCopy %s of %s can never be extracted; %s, the copy is cancelled\n", entry.c_str(), archive,
+        hidden ? "hidden run: no message" : "error shown");
+  if (hidden) return;
+  // No language text says this: the message is the program's own, like its other fixed messages.
+  STRING message = STRING("The file \"", 1252) + entry + "\" in the setup archive " + archive +
+                   " cannot be extracted: its name is not allowed or its data are damaged.\n\n"
+                   "The copy has been cancelled. Please obtain a complete copy of the setup.";
+  WSTRING text(message);
+  WSTRING title(OSYS::GetStringFromResource(IDS_SETUP_TITLE));
+  MessageBoxW(owner, text.c_str(), title.c_str(), MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
 }

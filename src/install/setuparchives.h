@@ -3,6 +3,8 @@
 // an entry that cannot be written, the folder-only "dummy.tmp" entries and the custom-admin flag.
 #pragma once
 
+#include <windows.h>
+
 #include <cstdint>
 
 #include "base/hash.h"
@@ -21,6 +23,10 @@ extern const char* const kSetupArchives[kSetupArchiveCount];
 // shown and the answer is No.
 bool AskExtractRetry(const STRING& entry, const STRING& appname, bool hidden);
 
+// Tells that `entry` of `archive` can never be extracted (its name is refused, its data cannot be read), so
+// the copy is cancelled: an error box owned by `owner`, or in a hidden run only a trace line.
+void ReportPermanentFailure(const char* archive, const STRING& entry, HWND owner, bool hidden);
+
 class SETUPARCHIVES {
  public:
   // `config` gives AskOverwrite and ProtectedFiles (for "setup.fil" only; custom archives always
@@ -29,13 +35,13 @@ class SETUPARCHIVES {
                 INSTALLEDFILES& files, int& customadmin);
 
   // Extracts the three archives in order, recording every file. False when the user declined to retry
-  // an entry: the remaining entries and archives are left out.
+  // an entry, or an entry can never be extracted: the remaining entries and archives are left out.
   bool ExtractAll();
 
  private:
   bool ExtractArchive(int index);
-  bool ExtractWalk(UNZIPPER& archive, bool custom);
-  bool ExtractEntry(UNZIPPER& archive, const STRING& entry, bool* written);
+  bool ExtractWalk(UNZIPPER& archive, int index);
+  bool ExtractEntry(UNZIPPER& archive, int index, const STRING& entry, bool* written);
   void ShowProgress(uint64_t bytes, uint64_t totalbytes, int entries, int totalentries);
   void Record(const STRING& entry, bool written);
 

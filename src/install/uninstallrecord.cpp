@@ -41,16 +41,24 @@ void WriteRemovalValues(REGISTRY& record, HASH& config, const UNINSTALLRECORDINP
   record.WriteString(kRecordProtect, PlainText(ConfigText(config, KEY_PROTECTEDFILES)));
 }
 
-void WriteConditionalValues(REGISTRY& record, HASH& config, const UNINSTALLRECORDINPUT& input) {
-  if (input.ServiceProgram.IsNotEmpty() && FILENAME(input.ServiceProgram).IsFile())
-    record.WriteString(kRecordServiceExe, PlainText(input.ServiceProgram));
-  // Presence is asked first: reading a key creates it.
-  if (ConfigExists(config, KEY_ADDTOFIREWALL))
-    record.WriteString(kRecordFirewall, PlainText(ConfigText(config, KEY_ADDTOFIREWALL)));
-  if (ConfigExists(config, KEY_UNINSTALLEMAIL)) {
-    STRING email = ConfigText(config, KEY_UNINSTALLEMAIL);
-    if (email.Find(";")) record.WriteString(kRecordEmail, PlainText(email));
+// A value whose condition holds is written; otherwise a value left by an earlier installation in the
+// reopened record goes, so that the removal does not act on what this installation does not have.
+void WriteOrDelete(REGISTRY& record, const char* name, bool condition, const STRING& data) {
+  if (condition) {
+    record.WriteString(name, PlainText(data));
+  } else {
+    record.DeleteValue(name);
   }
+}
+
+void WriteConditionalValues(REGISTRY& record, HASH& config, const UNINSTALLRECORDINPUT& input) {
+  bool service = input.ServiceProgram.IsNotEmpty() && FILENAME(input.ServiceProgram).IsFile();
+  WriteOrDelete(record, kRecordServiceExe, service, input.ServiceProgram);
+  // Presence is asked first: reading a key creates it.
+  bool firewall = ConfigExists(config, KEY_ADDTOFIREWALL);
+  WriteOrDelete(record, kRecordFirewall, firewall, firewall ? ConfigText(config, KEY_ADDTOFIREWALL) : STRING());
+  STRING email = ConfigExists(config, KEY_UNINSTALLEMAIL) ? ConfigText(config, KEY_UNINSTALLEMAIL) : STRING();
+  WriteOrDelete(record, kRecordEmail, email.Find(";"), email);
 }
 
 struct RECORDVALUE {

@@ -85,7 +85,8 @@ int ExtractNamed(ZIPARCHIVE& archive, const char* folder, const char* entry, con
 
 // An entry that cannot be written where it belongs is skipped; damaged data end the walk.
 bool IsEntryLocalFailure(int err) {
-  return err == ZIPEXTRACT_CANNOTCREATE || err == ZIPEXTRACT_REFUSED || err == ZIPEXTRACT_NEEDSPASSWORD;
+  return err == ZIPEXTRACT_CANNOTCREATE || err == ZIPEXTRACT_REFUSED || err == ZIPEXTRACT_NEEDSPASSWORD ||
+         err == ZIPEXTRACT_PATHTOOLONG;
 }
 
 int ExtractAll(ZIPARCHIVE& archive, const char* folder, const ZIPEXTRACTOPTIONS& options) {

@@ -26,7 +26,8 @@ struct UNZIPPERENTRY {
 };
 
 UNZIPPER::UNZIPPER(const STRING& archive, const STRING& asklist, const STRING& protectedlist)
-    : Archive(new ZIPARCHIVE), Extractor(new ZIPEXTRACTOR), Rules(asklist, protectedlist), Cursor(0), TotalSize(0) {
+    : Archive(new ZIPARCHIVE), Extractor(new ZIPEXTRACTOR), Rules(asklist, protectedlist), Cursor(0), TotalSize(0),
+      LastResult(UNZ_OK) {
   if (Archive->Open(archive.c_str())) ReadTable();
   logit("UNZIPPER::UNZIPPER %s: open= %d, %d entries, %llu bytes\n", archive.c_str(), IsOpen() ? 1 : 0, GetCount(),
         static_cast<unsigned long long>(TotalSize));
@@ -106,9 +107,11 @@ int UNZIPPER::FindEntry(const STRING& name) const {
   return -1;
 }
 
-bool UNZIPPER::ExtractEntry(int index, const char* destination) {
-  if (!WalkName(index) || Archive->GoTo(Entries[index].Position) != UNZ_OK) return false;
-  return Extractor->ExtractCurrent(*Archive, destination, ZIPEXTRACTOPTIONS()) == UNZ_OK;
+int UNZIPPER::ExtractEntry(int index, const char* destination) {
+  if (!WalkName(index)) return UNZ_END_OF_LIST_OF_FILE;
+  int err = Archive->GoTo(Entries[index].Position);
+  if (err != UNZ_OK) return err;
+  return Extractor->ExtractCurrent(*Archive, destination, ZIPEXTRACTOPTIONS());
 }
 
 bool UNZIPPER::ExtractFile(const char* name, const char* destination, bool* goahead) {
@@ -120,9 +123,12 @@ bool UNZIPPER::ExtractFile(const char* name, const char* destination, bool* goah
 
   bool safe = ZipEntryNameIsSafe(entry);
   bool write = safe && Rules.MayWrite(entry.c_str(), folder.c_str());
-  bool ok = safe && (!write || ExtractEntry(FindEntry(entry), folder.c_str()));
+  LastResult = !safe ? ZIPEXTRACT_REFUSED : write ? ExtractEntry(FindEntry(entry), folder.c_str()) : UNZ_OK;
+  bool ok = LastResult == UNZ_OK;
   if (goahead) *goahead = write;
-  logit("UNZIPPER::ExtractFile(%s, %s) returns %d, go-ahead= %d\n", entry.c_str(), folder.c_str(), ok ? 1 : 0,
-        write ? 1 : 0);
+  logit("UNZIPPER::ExtractFile(%s, %s) returns %d (%d), go-ahead= %d\n", entry.c_str(), folder.c_str(), ok ? 1 : 0,
+        LastResult, write ? 1 : 0);
   return ok;
 }
+
+bool UNZIPPER::LastFailureIsPermanent() const { return ZipExtractFailureIsPermanent(LastResult); }

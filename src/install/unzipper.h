@@ -54,6 +54,13 @@ class UNZIPPER {
   // the destination (absolute, drive, "..", ':' or a device name), a damaged entry, an output file that
   // cannot be created.
   bool ExtractFile(const char* name, const char* destination, bool* goahead = nullptr);
+  // After ExtractFile returned false: whether trying again would fail the same way (a refused name, an
+  // entry that is missing or cannot be read), unlike an output file in use or a full disk.
+  bool LastFailureIsPermanent() const;
+
+  // The window that owns the ask-before-overwrite question (none: the active window of the calling
+  // thread), and whether anybody could answer it; in a hidden run the existing file is kept unasked.
+  void SetQuestionOwner(HWND owner, bool hidden) { Rules.SetQuestionOwner(owner, hidden); }
 
  private:
   void ReadTable();
@@ -62,7 +69,7 @@ class UNZIPPER {
   uint64_t HandOut(int index, char* name, int namesize);
   uint64_t HandOut(int index, STRING& name);
   int FindEntry(const STRING& name) const;
-  bool ExtractEntry(int index, const char* destination);
+  int ExtractEntry(int index, const char* destination);
 
   std::unique_ptr<ZIPARCHIVE> Archive;
   std::unique_ptr<ZIPEXTRACTOR> Extractor;
@@ -70,4 +77,5 @@ class UNZIPPER {
   std::vector<UNZIPPERENTRY> Entries;
   int Cursor;
   uint64_t TotalSize;
+  int LastResult;  // UNZ_OK or the ZIPEXTRACT_ or minizip code of the last ExtractFile
 };

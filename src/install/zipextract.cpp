@@ -84,6 +84,19 @@ bool WriteAll(HANDLE file, const char* data, DWORD size) {
 
 }  // namespace
 
+bool ZipExtractFailureIsPermanent(int result) {
+  switch (result) {
+    case UNZ_OK:
+    case ZIPEXTRACT_CANNOTCREATE:
+    case UNZ_ERRNO:
+    case UNZ_INTERNALERROR:
+    case Z_MEM_ERROR:
+      return false;
+    default:
+      return true;
+  }
+}
+
 ZIPEXTRACTOR::ZIPEXTRACTOR() : Buffer(new (std::nothrow) char[ZIPEXTRACT_BUFFERSIZE]) {}
 
 STRING ZIPEXTRACTOR::TargetPath(const char* destination, const char* name) {
@@ -107,7 +120,7 @@ int ZIPEXTRACTOR::ExtractCurrent(ZIPARCHIVE& archive, const char* destination, c
   const char* outname = options.JunkPaths ? bare : name.c_str();
   STRING target = TargetPath(destination, outname);
   // A path the system cannot take whole is refused rather than shortened into another name.
-  if (target.Length() >= MAX_PATH) return ZIPEXTRACT_CANNOTCREATE;
+  if (target.Length() >= MAX_PATH) return ZIPEXTRACT_PATHTOOLONG;
   return WriteEntry(archive, target, destination, outname, info, options);
 }
 

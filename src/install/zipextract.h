@@ -12,6 +12,12 @@
 #define ZIPEXTRACT_CANNOTCREATE 18    // the output file cannot be created
 #define ZIPEXTRACT_REFUSED (-110)     // the stored name would reach out of the destination
 #define ZIPEXTRACT_NEEDSPASSWORD (-111)  // an encrypted entry and no password
+#define ZIPEXTRACT_PATHTOOLONG (-112)    // the target path is longer than the system takes
+
+// Whether a failed extraction fails the same way every time: a refused or too long name, an entry that is
+// missing or cannot be read (damaged data, no password). False for what may pass later: an output file that
+// cannot be created or written (in use, disk full), a read error of the archive file, lack of memory.
+bool ZipExtractFailureIsPermanent(int result);
 
 // Bytes moved per read of the entry and per write of the file.
 #define ZIPEXTRACT_BUFFERSIZE (256 * 1024)

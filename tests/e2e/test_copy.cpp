@@ -316,24 +316,72 @@ TEST_F(CopyTest, RetryNoCancelsWithoutRecordHookEventOrServiceRestart) {
   EXPECT_TRUE(Contains(report["status"], kCopyingText)) << report["status"];
 }
 
-TEST_F(CopyTest, HiddenUnattendedRunCancelsWithoutAsking) {
-  WriteConfig();
+// Questions that nobody in a hidden run could answer, and failures that no retry can mend, are not asked.
+TEST_F(CopyTest, HiddenUnattendedRunNeverAsks) {
+  const struct {
+    const char* what;
+    const char* config;
+    const char* entry;  // the archive's second entry, after readme.txt
+    bool lock;          // kiv.exe is held open
+    DWORD exitcode;
+  } cases[] = {
+      {"a file in use cancels", "", "kiv.exe", true, kCancelled},
+      {"a refused name cancels", "", "../outside.txt", false, kCancelled},
+      {"a file on the ask list is kept", "AskOverwrite=kiv.exe;Kiv program\r\n", "kiv.exe", false, kFinished},
+  };
   ASSERT_TRUE(dir_.WriteText("silentsetup.ini", "2004.PUSH=149\r\n"));
-  ASSERT_TRUE(dir_.WriteText("target\\kiv.exe", "old program"));
-  WriteArchive("setup.fil", ZipTestArchive().Add("kiv.exe", "new program"));
-  LockedFile lock(Target("kiv.exe"));
-  ASSERT_TRUE(lock.Locked());
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    WriteConfig(c.config);
+    ASSERT_TRUE(dir_.WriteText("target\\kiv.exe", "old program"));
+    WriteArchive("setup.fil", ZipTestArchive().Add("readme.txt", "text").Add(c.entry, "new program"));
+    LockedFile lock(Target("kiv.exe"));
+    if (!c.lock) lock.Release();
 
-  std::unique_ptr<AppUnderTest> app = Start("/HIDE");
-  bool shown = false;
-  uidriver::Deadline deadline(uidriver::DefaultTimeoutMs());
-  while (app->Running() && !deadline.Passed()) {
-    shown = shown || !app->VisibleWindows().empty();
-    Sleep(20);
+    std::unique_ptr<AppUnderTest> app = Start("/HIDE");
+    bool shown = false;
+    uidriver::Deadline deadline(uidriver::DefaultTimeoutMs());
+    while (app->Running() && !deadline.Passed()) {
+      shown = shown || !app->VisibleWindows().empty();
+      Sleep(20);
+    }
+    EXPECT_FALSE(shown);
+    EXPECT_EQ(c.exitcode, app->WaitExit());
+    EXPECT_EQ(c.exitcode == kFinished, RecordExists());
+    EXPECT_EQ("old program", dir_.ReadText("target\\kiv.exe"));
+    EXPECT_FALSE(dir_.Exists("outside.txt"));
   }
-  EXPECT_FALSE(shown);
-  EXPECT_EQ(kCancelled, app->WaitExit());
-  EXPECT_FALSE(RecordExists());
+}
+
+// The boxes of a visible run belong to the wizard, whose thread is the one that shows windows.
+TEST_F(CopyTest, BoxesOfTheCopyAreOwnedByTheWizard) {
+  const struct {
+    const char* what;
+    const char* config;
+    const char* entry;
+    const char* text;  // part of the box's message
+    int answer;
+    DWORD exitcode;
+  } cases[] = {
+      {"the overwrite question", "AskOverwrite=kiv.exe;Kiv program\r\n", "kiv.exe", "Kiv program", IDNO, kFinished},
+      {"a refused name: an error, no retry", "", "../outside.txt", "../outside.txt", IDOK, kCancelled},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    WriteConfig(c.config);
+    ASSERT_TRUE(dir_.WriteText("target\\kiv.exe", "old program"));
+    WriteArchive("setup.fil", ZipTestArchive().Add("readme.txt", "text").Add(c.entry, "new program"));
+    std::unique_ptr<AppUnderTest> app = Start();
+    uidriver::UiWindow box = app->WaitMessageBox(c.text);
+    char owner[64] = {};
+    GetClassNameA(GetWindow(box.Handle(), GW_OWNER), owner, sizeof(owner));
+    EXPECT_STREQ("NorbaCopyProbe", owner);
+    EXPECT_FALSE(Contains(box.MessageText(), kRetryText));
+    app->AnswerMessageBox(c.answer, c.text);
+    EXPECT_EQ(c.exitcode, app->WaitExit());
+    EXPECT_EQ("old program", dir_.ReadText("target\\kiv.exe"));
+    EXPECT_FALSE(dir_.Exists("outside.txt"));
+  }
 }
 
 // ---- Service program and hook events ----

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "../e2e/ziptestarchive.h"
+#include "ziptestarchive.h"
 #include "base/hash.h"
 #include "install/copytodest.h"
 #include "install/copywindows.h"

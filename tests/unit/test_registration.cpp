@@ -263,13 +263,25 @@ TEST_F(RegistrationTest, UninstallRecordHoldsEveryValueTheUninstallerNeeds) {
 }
 
 TEST_F(RegistrationTest, ConditionalValuesAndUnusableKeyNames) {
-  Config["UninstallEmail"] = "support@norba.example";  // no ';'
+  // Each run reopens a record that an earlier installation left with all three values; AddToFirewall is
+  // never present here.
+  const struct {
+    const char* service;
+    const char* email;  // null: no UninstallEmail key
+  } cases[] = {{"C:\\Kiv\\no-such-service.exe", "support@norba.example"}, {"", nullptr}};
   UNINSTALLRECORDINPUT input;
   input.InstallFolder = "C:\\Kiv\\";
-  input.ServiceProgram = "C:\\Kiv\\no-such-service.exe";
-  ASSERT_TRUE(WriteUninstallRecord(Config, input));
-  for (const char* absent : {"UninstallServiceExe", "UninstallFirewall", "UninstallEmail"})
-    EXPECT_EQ(Value(HKEY_LOCAL_MACHINE, N.Record(), absent), kMissing) << absent;
+  for (const auto& c : cases) {
+    HASH config;
+    config["IniKey"] = N.Id.c_str();
+    if (c.email) config["UninstallEmail"] = c.email;
+    input.ServiceProgram = c.service;
+    for (const char* name : {"UninstallServiceExe", "UninstallFirewall", "UninstallEmail"})
+      SetValue(HKEY_LOCAL_MACHINE, N.Record(), name, "C:\\Earlier\\service.exe");
+    ASSERT_TRUE(WriteUninstallRecord(config, input));
+    for (const char* absent : {"UninstallServiceExe", "UninstallFirewall", "UninstallEmail"})
+      EXPECT_EQ(Value(HKEY_LOCAL_MACHINE, N.Record(), absent), kMissing) << absent << " with " << c.service;
+  }
   for (const char* empty : {"UninstallFiles", "UninstallRootClasses", "UninstallProtect", "DisplayVersion"})
     EXPECT_EQ(Value(HKEY_LOCAL_MACHINE, N.Record(), empty), "") << empty;
   EXPECT_EQ(Value(HKEY_LOCAL_MACHINE, N.Record(), "UninstallPath"), "C:\\Kiv\\") << "the folder as chosen";

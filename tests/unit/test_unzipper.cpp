@@ -212,6 +212,7 @@ TEST_F(UnzipperTest, ExtractionMakesFoldersAndKeepsTimesAndSizes) {
   ExpectArchiveTime(dest + "\\readme.txt");
   ExpectArchiveTime(dest + "\\sub\\deeper\\file.txt");
   EXPECT_FALSE(archive.ExtractFile("not/in/archive.txt", dest.c_str()));
+  EXPECT_TRUE(archive.LastFailureIsPermanent());
 }
 
 TEST_F(UnzipperTest, TwoThousandEntriesExtractOneByOne) {
@@ -239,9 +240,16 @@ TEST_F(UnzipperTest, DamagedEntriesFailWithoutFilesWhereTheyCanBeCaughtEarly) {
     SCOPED_TRACE(c.archive);
     UNZIPPER archive(Archive(c.archive).c_str(), "", "");
     EXPECT_FALSE(archive.ExtractFile(c.entry, Dest().c_str()));
+    EXPECT_TRUE(archive.LastFailureIsPermanent()) << "no retry can mend damaged data";
     EXPECT_EQ(c.leavesfile, Dir.Exists(std::string("dest\\") + c.entry));
   }
+  // An output file that another program holds may be free on the next try.
   UNZIPPER archive(Archive("encrypted.zip").c_str(), "", "");
+  ASSERT_TRUE(Dir.WriteText("dest\\plain.txt", "held"));
+  HANDLE held = CreateFileA(Dir.Path("dest\\plain.txt").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  EXPECT_FALSE(archive.ExtractFile("plain.txt", Dest().c_str()));
+  EXPECT_FALSE(archive.LastFailureIsPermanent());
+  CloseHandle(held);
   EXPECT_TRUE(archive.ExtractFile("plain.txt", Dest().c_str()));
 }
 
@@ -349,6 +357,7 @@ TEST_F(HostileTest, ExtractFileRefusesEveryHostileEntry) {
     for (archive.First(name); name.IsNotEmpty(); archive.Next(name)) {
       bool ok = archive.ExtractFile(name.c_str(), Dest().c_str());
       if (!ok) failed++;
+      EXPECT_EQ(!ok, archive.LastFailureIsPermanent()) << Text(name);
       EXPECT_EQ(ok, name == "first.txt" || name == "last.txt") << Text(name);
       if (h.entry && name != "first.txt" && name != "last.txt") {
         EXPECT_STREQ(h.entry, name.c_str());
