@@ -60,6 +60,7 @@
 #define IDS_CANCEL_QUESTION             2987
 #define IDS_EXTRACT_RETRY               2988  /* "$FILE", "$PROGRAM" */
 #define IDS_REMOVE_QUESTION             2989  /* "$PROGRAM" */
+#define IDS_EXTRACT_IMPOSSIBLE          2990  /* "$FILE", "$PROGRAM": an archive entry no retry can mend */
 #define IDS_OVERWRITE_QUESTION          2992  /* printf format with exactly one %s */
 #define IDS_OVERWRITE_TITLE             2993
 #define IDS_CLOSING_MESSAGE             2994  /* "$PROGRAM" */

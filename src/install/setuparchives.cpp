@@ -29,26 +29,38 @@ static bool IsFolderMarker(const STRING& entry) {
   return entry.Length() >= length && entry.Right(length) == kFolderMarker;
 }
 
+// Language text `id` with "$FILE" and "$PROGRAM" filled in, both converted into the text's code page.
+static WSTRING EntryMessage(int id, const STRING& entry, const STRING& appname) {
+  STRING text = OSYS::GetStringFromResource(id);
+  STRING file = entry.InCodePage(text.GetCodePage());
+  STRING program = appname.InCodePage(text.GetCodePage());
+  TEXTVARIABLES variables;
+  variables.File = file.c_str();
+  variables.Program = PATHTEXT(program).c_str();
+  return WSTRING(ReplaceTextVariables(text, variables));
+}
+
 bool AskExtractRetry(const STRING& entry, const STRING& appname, bool hidden) {
   if (hidden) {
     logit("SETUP::ActualCopy cannot extract %s; hidden run: no retry question, the copy is cancelled\n",
           entry.c_str());
     return false;
   }
-  // The names go into the question in its language's code page, and the filled text keeps that code page.
-  STRING text = OSYS::GetStringFromResource(IDS_EXTRACT_RETRY);
-  STRING file = entry.InCodePage(text.GetCodePage());
-  STRING program = appname.InCodePage(text.GetCodePage());
-  TEXTVARIABLES variables;
-  variables.File = file.c_str();
-  variables.Program = PATHTEXT(program).c_str();
-  STRING filled = ReplaceTextVariables(text, variables);
-  filled.SetCodePage(text.GetCodePage());
-  WSTRING question(filled);
+  WSTRING question = EntryMessage(IDS_EXTRACT_RETRY, entry, appname);
   WSTRING title(OSYS::GetStringFromResource(IDS_SETUP_TITLE));
   int answer = MessageBoxW(nullptr, question.c_str(), title.c_str(), MB_YESNO | MB_ICONQUESTION | MB_SETFOREGROUND);
   logit("SETUP::ActualCopy retry question for %s answered %d\n", entry.c_str(), answer);
   return answer == IDYES;
+}
+
+void ReportPermanentFailure(const char* archive, const STRING& entry, const STRING& appname, HWND owner,
+                            bool hidden) {
+  logit("SETUP::ActualCopy %s of %s can never be extracted; %s, the copy is cancelled\n", entry.c_str(), archive,
+        hidden ? "hidden run: no message" : "error shown");
+  if (hidden) return;
+  WSTRING message = EntryMessage(IDS_EXTRACT_IMPOSSIBLE, entry, appname);
+  WSTRING title(OSYS::GetStringFromResource(IDS_SETUP_TITLE));
+  MessageBoxW(owner, message.c_str(), title.c_str(), MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
 }
 
 SETUPARCHIVES::SETUPARCHIVES(HASH& config, const STRING& installfolder, bool hidden, const COPYWINDOWS& windows,
@@ -110,7 +122,8 @@ bool SETUPARCHIVES::ExtractWalk(UNZIPPER& archive, int index) {
 bool SETUPARCHIVES::ExtractEntry(UNZIPPER& archive, int index, const STRING& entry, bool* written) {
   while (!archive.ExtractFile(entry.c_str(), InstallFolder.c_str(), written)) {
     if (archive.LastFailureIsPermanent()) {
-      ReportPermanentFailure(kSetupArchives[index], entry, Windows.GetWizard(), Hidden);
+      ReportPermanentFailure(kSetupArchives[index], entry, ConfigText(Config, KEY_APPNAME), Windows.GetWizard(),
+                             Hidden);
       return false;
     }
     if (!AskExtractRetry(entry, ConfigText(Config, KEY_APPNAME), Hidden)) return false;
@@ -138,17 +151,4 @@ void SETUPARCHIVES::Record(const STRING& entry, bool written) {
   FILENAME marker = FILENAME::Join(InstallFolder, entry);
   bool deleted = marker.Delete();
   logit("SETUP::ActualCopy folder marker %s deleted= %d\n", marker.c_str(), deleted ? 1 : 0);
-}
-
-void ReportPermanentFailure(const char* archive, const STRING& entry, HWND owner, bool hidden) {
-  logit("SETUP::ActualCopy %s of %s can never be extracted; %s, the copy is cancelled\n", entry.c_str(), archive,
-        hidden ? "hidden run: no message" : "error shown");
-  if (hidden) return;
-  // No language text says this: the message is the program's own, like its other fixed messages.
-  STRING message = STRING("The file \"", 1252) + entry + "\" in the setup archive " + archive +
-                   " cannot be extracted: its name is not allowed or its data are damaged.\n\n"
-                   "The copy has been cancelled. Please obtain a complete copy of the setup.";
-  WSTRING text(message);
-  WSTRING title(OSYS::GetStringFromResource(IDS_SETUP_TITLE));
-  MessageBoxW(owner, text.c_str(), title.c_str(), MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
 }

@@ -24,8 +24,9 @@ extern const char* const kSetupArchives[kSetupArchiveCount];
 bool AskExtractRetry(const STRING& entry, const STRING& appname, bool hidden);
 
 // Tells that `entry` of `archive` can never be extracted (its name is refused, its data cannot be read), so
-// the copy is cancelled: an error box owned by `owner`, or in a hidden run only a trace line.
-void ReportPermanentFailure(const char* archive, const STRING& entry, HWND owner, bool hidden);
+// the copy is cancelled: an error box (text 2990) owned by `owner`, or in a hidden run only a trace line.
+void ReportPermanentFailure(const char* archive, const STRING& entry, const STRING& appname, HWND owner,
+                            bool hidden);
 
 class SETUPARCHIVES {
  public:

@@ -272,5 +272,6 @@ STRING ReplaceTextVariables(const STRING& text, const TEXTVARIABLES& variables) 
     i = done - 1;
   }
   result.Append(p + done, len - done);
+  result.SetCodePage(text.GetCodePage());
   return result;
 }

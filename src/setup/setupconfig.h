@@ -110,5 +110,5 @@ struct TEXTVARIABLES {
 
 // Replaces every occurrence (case-sensitive) in one pass from left to right: inserted values are not
 // searched again, and where names overlap the longest one counts ("$PROG" never matches the start of
-// "$PROGRAM").
+// "$PROGRAM"). The result keeps the code page of `text`; the values must be in it already.
 STRING ReplaceTextVariables(const STRING& text, const TEXTVARIABLES& variables);

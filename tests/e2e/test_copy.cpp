@@ -348,6 +348,7 @@ TEST_F(CopyTest, HiddenUnattendedRunNeverAsks) {
     EXPECT_FALSE(shown);
     EXPECT_EQ(c.exitcode, app->WaitExit());
     EXPECT_EQ(c.exitcode == kFinished, RecordExists());
+    lock.Release();
     EXPECT_EQ("old program", dir_.ReadText("target\\kiv.exe"));
     EXPECT_FALSE(dir_.Exists("outside.txt"));
   }
