@@ -6,6 +6,9 @@
 
 class INSTALLEDFILES {
  public:
+  // The list grows with its size: tens of thousands of entries are appended one by one.
+  INSTALLEDFILES() : List(STRINGBLOCK{4096}) { List.SetFlags(List.GetFlags() | STRINGFLAG_DYNABLOCK); }
+
   // Appends `name` (archive entries keep their '/'). A name is never empty and the list never starts
   // with '|': the uninstaller stops reading at the first empty item.
   void Add(const char* name) {

@@ -19,9 +19,11 @@ static const char kAssertUnit[] = "unzipper";
 static const uint64_t kReserveLimit = 65536;
 
 struct UNZIPPERENTRY {
-  STRING Name;  // as stored, '\' turned into '/'; empty when the information could not be read
+  STRING Name;    // as stored, '\' turned into '/'; empty when the information could not be read
+  STRING Stored;  // exactly as stored
   uint64_t Size = 0;
   unz64_file_pos Position{};
+  unz_file_info64 Info{};  // as read for the table: the extraction need not read it again
   bool Readable = false;
 };
 
@@ -41,16 +43,18 @@ void UNZIPPER::ReadTable() {
   Entries.reserve(static_cast<size_t>(std::min(announced, kReserveLimit)));
   for (int err = Archive->GoToFirst(); err != UNZ_END_OF_LIST_OF_FILE; err = Archive->GoToNext()) {
     UNZIPPERENTRY entry;
-    unz_file_info64 info;
-    if (err == UNZ_OK) err = Archive->ReadCurrentInfo(&info, &entry.Name);
+    STRING stored;
+    if (err == UNZ_OK) err = Archive->ReadCurrentInfo(&entry.Info, &stored);
     if (err == UNZ_OK) err = Archive->GetPosition(&entry.Position);
     if (err != UNZ_OK) {
       // minizip cannot step past an entry it cannot read: the table ends with an empty slot.
       Entries.push_back(UNZIPPERENTRY{});
       return;
     }
+    entry.Name = stored;
     entry.Name.Replace("\\", "/", 1);
-    entry.Size = info.uncompressed_size;
+    entry.Stored = std::move(stored);
+    entry.Size = entry.Info.uncompressed_size;
     entry.Readable = true;
     TotalSize += entry.Size;
     Entries.push_back(std::move(entry));
@@ -111,19 +115,37 @@ int UNZIPPER::ExtractEntry(int index, const char* destination) {
   if (!WalkName(index)) return UNZ_END_OF_LIST_OF_FILE;
   int err = Archive->GoTo(Entries[index].Position);
   if (err != UNZ_OK) return err;
-  return Extractor->ExtractCurrent(*Archive, destination, ZIPEXTRACTOPTIONS());
+  const UNZIPPERENTRY& entry = Entries[index];
+  return Extractor->ExtractKnown(*Archive, destination, entry.Info, entry.Stored, ZIPEXTRACTOPTIONS());
+}
+
+// The destination as a normalised folder that exists: made when missing. The last destination is kept,
+// so that a walk over every entry looks it up once; a failed extraction forgets it.
+const STRING& UNZIPPER::PrepareFolder(const char* destination) {
+  if (ReadyFolder.IsNotEmpty() && ReadyFor == destination) return ReadyFolder;
+  FILENAME folder;
+  folder = destination;
+  if (!folder.IsDirectory()) FILETREE::CreateDirectoryPath(folder);
+  ReadyFor = STRING(destination, 1252);
+  ReadyFolder = folder;
+  return ReadyFolder;
 }
 
 bool UNZIPPER::ExtractFile(const char* name, const char* destination, bool* goahead) {
   STRING entry(name, 1252);
   entry.Replace("\\", "/", 1);
-  FILENAME folder;
-  folder = destination;
-  if (!folder.IsDirectory()) FILETREE::CreateDirectoryPath(folder);
+  bool known = ReadyFolder.IsNotEmpty() && ReadyFor == destination;
+  STRING folder = PrepareFolder(destination);
 
   bool safe = ZipEntryNameIsSafe(entry);
   bool write = safe && Rules.MayWrite(entry.c_str(), folder.c_str());
   LastResult = !safe ? ZIPEXTRACT_REFUSED : write ? ExtractEntry(FindEntry(entry), folder.c_str()) : UNZ_OK;
+  if (LastResult != UNZ_OK) ReadyFolder = STRING();
+  if (LastResult == ZIPEXTRACT_CANNOTCREATE && known) {
+    // The folder was looked up for an earlier entry and may have gone since.
+    folder = PrepareFolder(destination);
+    LastResult = ExtractEntry(FindEntry(entry), folder.c_str());
+  }
   bool ok = LastResult == UNZ_OK;
   if (goahead) *goahead = write;
   logit("UNZIPPER::ExtractFile(%s, %s) returns %d (%d), go-ahead= %d\n", entry.c_str(), folder.c_str(), ok ? 1 : 0,

@@ -70,6 +70,7 @@ class UNZIPPER {
   uint64_t HandOut(int index, STRING& name);
   int FindEntry(const STRING& name) const;
   int ExtractEntry(int index, const char* destination);
+  const STRING& PrepareFolder(const char* destination);
 
   std::unique_ptr<ZIPARCHIVE> Archive;
   std::unique_ptr<ZIPEXTRACTOR> Extractor;
@@ -78,4 +79,6 @@ class UNZIPPER {
   int Cursor;
   uint64_t TotalSize;
   int LastResult;  // UNZ_OK or the ZIPEXTRACT_ or minizip code of the last ExtractFile
+  STRING ReadyFor;     // the destination last prepared, as given
+  STRING ReadyFolder;  // and as the existing folder it names; empty: none prepared
 };

@@ -21,12 +21,16 @@ class OUTPUTFILE {
   OUTPUTFILE& operator=(const OUTPUTFILE&) = delete;
 
   // Creates the file, or empties an existing one; true when it is open for writing. A read-only file left
-  // by an earlier installation is made writable first: an update replaces it like any other file.
+  // by an earlier installation is made writable when it refuses: an update replaces it like any other file.
   bool Create(const STRING& path) {
     Close();
-    ClearReadOnly(path);
-    Handle = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
-                         FILE_ATTRIBUTE_NORMAL, nullptr);
+    Handle = Open(path);
+    if (IsOpen()) {
+      // A file that was there keeps no read-only mark either where the system let it be replaced as it was.
+      if (GetLastError() == ERROR_ALREADY_EXISTS) ClearReadOnly(path);
+    } else if (GetLastError() == ERROR_ACCESS_DENIED && ClearReadOnly(path)) {
+      Handle = Open(path);
+    }
     return IsOpen();
   }
   bool IsOpen() const { return Handle != INVALID_HANDLE_VALUE; }
@@ -37,11 +41,18 @@ class OUTPUTFILE {
   }
 
  private:
-  // The path as it stands: no placeholder of the file name rules may turn it into another file's name.
-  static void ClearReadOnly(const STRING& path) {
+  static HANDLE Open(const STRING& path) {
+    return CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                       nullptr);
+  }
+
+  // True when the file was read-only and is writable now. The path is taken as it stands: no placeholder
+  // of the file name rules may turn it into another file's name.
+  static bool ClearReadOnly(const STRING& path) {
     DWORD attributes = GetFileAttributesA(path.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return;
-    if (attributes & FILE_ATTRIBUTE_READONLY) SetFileAttributesA(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return false;
+    if ((attributes & FILE_ATTRIBUTE_READONLY) == 0) return false;
+    return SetFileAttributesA(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY) != 0;
   }
 
   HANDLE Handle = INVALID_HANDLE_VALUE;
@@ -108,6 +119,11 @@ int ZIPEXTRACTOR::ExtractCurrent(ZIPARCHIVE& archive, const char* destination, c
   STRING name;
   int err = archive.ReadCurrentInfo(&info, &name);
   if (err != UNZ_OK) return err;
+  return ExtractKnown(archive, destination, info, name, options);
+}
+
+int ZIPEXTRACTOR::ExtractKnown(ZIPARCHIVE& archive, const char* destination, const unz_file_info64& info,
+                               const STRING& name, const ZIPEXTRACTOPTIONS& options) {
   if (!Buffer) return UNZ_INTERNALERROR;
   if (!ZipEntryNameIsSafe(name)) return ZIPEXTRACT_REFUSED;
 

@@ -38,6 +38,9 @@ class ZIPEXTRACTOR {
   // created without them; an existing file is overwritten. UNZ_OK on success, else a ZIPEXTRACT_ code
   // or minizip's error (a file whose data turn out damaged stays on disk).
   int ExtractCurrent(ZIPARCHIVE& archive, const char* destination, const ZIPEXTRACTOPTIONS& options);
+  // The same for a caller that has read the current entry's information and stored name already.
+  int ExtractKnown(ZIPARCHIVE& archive, const char* destination, const unz_file_info64& info, const STRING& name,
+                   const ZIPEXTRACTOPTIONS& options);
 
   // The path that `name` gets below `destination`, backslashes only.
   static STRING TargetPath(const char* destination, const char* name);

@@ -211,6 +211,13 @@ TEST_F(UnzipperTest, ExtractionMakesFoldersAndKeepsTimesAndSizes) {
   EXPECT_EQ(827200, FILENAME(Dir.Path("dest\\inner\\data\\large.bin").c_str()).Size());
   ExpectArchiveTime(dest + "\\readme.txt");
   ExpectArchiveTime(dest + "\\sub\\deeper\\file.txt");
+  // The destination is looked up once per walk; gone since, it is made again.
+  for (const char* again : {"readme.txt", "sub/deeper/file.txt"}) {
+    FILETREE::DeleteTree(Dir.Path("dest").c_str(), "*", true);
+    ASSERT_FALSE(Dir.Exists("dest"));
+    EXPECT_TRUE(archive.ExtractFile(again, dest.c_str())) << again;
+  }
+  EXPECT_EQ("Two levels down.\r\n", Dir.ReadText("dest\\inner\\sub\\deeper\\file.txt"));
   EXPECT_FALSE(archive.ExtractFile("not/in/archive.txt", dest.c_str()));
   EXPECT_TRUE(archive.LastFailureIsPermanent());
 }
