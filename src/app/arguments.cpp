@@ -3,7 +3,7 @@
 #include <cstring>
 #include <vector>
 
-#include "app/logit.h"
+#include "diag/logit.h"
 #include "app/norba_win32.h"
 
 // The argument list holds at most this many elements from the command line, program path included.

@@ -11,8 +11,7 @@ struct FRAMESTATE {
   STRING AppName;
   STRING AppVersion;
   HINSTANCE Instance = nullptr;
-  HINSTANCE ResourceModule = nullptr;
-  bool ResourceModuleIsLibrary = false;
+  HINSTANCE LanguageLibrary = nullptr;  // loaded by the frame, freed with FreeLanguageLibrary
 };
 
 FRAMESTATE& Frame();

@@ -4,9 +4,10 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/logit.h"
+#include "diag/logit.h"
 #include "app/norba_win32.h"
 #include "app/frame_state.h"
+#include "base/osys.h"
 
 int NORBAAPP::ChooseLanguage(const STRING& value, int fallbacklanguage) {
   static const struct {
@@ -63,14 +64,14 @@ bool NORBAAPP::LoadLanguageLibrary(const char* programpath, const char* appname,
     ExitDllNotFound(base + LanguageLibrarySuffix(9));
   }
   FreeLanguageLibrary();
-  state.ResourceModule = module;
-  state.ResourceModuleIsLibrary = true;
+  state.LanguageLibrary = module;
+  OSYS::SetLanguageModule(module);
   return true;
 }
 
 void NORBAAPP::FreeLanguageLibrary() {
   FRAMESTATE& state = Frame();
-  if (state.ResourceModuleIsLibrary) FreeLibrary(state.ResourceModule);
-  state.ResourceModule = state.Instance;
-  state.ResourceModuleIsLibrary = false;
+  OSYS::SetLanguageModule(state.Instance);
+  if (state.LanguageLibrary) FreeLibrary(state.LanguageLibrary);
+  state.LanguageLibrary = nullptr;
 }

@@ -3,7 +3,7 @@
 #include "app/main.h"
 
 #include "admin/admin.h"
-#include "app/logit.h"
+#include "diag/logit.h"
 #include "app/norba_win32.h"
 #include "base/filename.h"
 #include "base/osys.h"

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "app/frame_state.h"
-#include "app/logit.h"
-#include "app/norbaassert.h"
+#include "diag/logit.h"
+#include "diag/norbaassert.h"
 #include "base/dllinterface.h"
 #include "base/filename.h"
 #include "base/osys.h"
@@ -33,7 +33,7 @@ const STRING& NORBAAPP::GetAppVersion() { return Frame().AppVersion; }
 const STRING& NORBAAPP::GetWholeCommandLine() { return Frame().CommandLine; }
 HINSTANCE NORBAAPP::GetInstance() { return Frame().Instance; }
 HINSTANCE NORBAAPP::GetResourceModule() {
-  return Frame().ResourceModule ? Frame().ResourceModule : GetModuleHandleA(nullptr);
+  return OSYS::GetLanguageModule();
 }
 
 STRING FolderOfFile(const STRING& path) {
@@ -251,7 +251,7 @@ int NORBAAPP::Start(HINSTANCE instance, APPMAINPROC appmain) {
   RestrictLibrarySearch();
   FRAMESTATE& state = Frame();
   state.Instance = instance;
-  state.ResourceModule = instance;
+  OSYS::SetLanguageModule(instance);
   if (!appmain) {
     Assert(0, "pfnAppMain", kAssertUnit, 146);
     return 0;

@@ -4,7 +4,7 @@
 
 #include <new>
 
-#include "app/norbaassert.h"
+#include "diag/norbaassert.h"
 
 static const char kAssertUnit[] = "osys_win32";
 

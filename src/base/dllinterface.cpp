@@ -4,7 +4,7 @@
 
 #include <cstdio>
 
-#include "app/logit.h"
+#include "diag/logit.h"
 
 // Copies a name for the traces, shortened to the field; null reads as an empty name.
 template <size_t N>

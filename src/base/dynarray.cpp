@@ -6,8 +6,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/logit.h"
-#include "app/norbaassert.h"
+#include "diag/logit.h"
+#include "diag/norbaassert.h"
 
 static const char kAssertUnit[] = "dynarray";
 static const int kDefaultIncrement = 64;

@@ -4,8 +4,8 @@
 
 #include <cctype>
 
-#include "app/logit.h"
-#include "app/norbaassert.h"
+#include "diag/logit.h"
+#include "diag/norbaassert.h"
 #include "base/osys.h"
 #include "base/tempname.h"
 

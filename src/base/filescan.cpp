@@ -5,7 +5,7 @@
 #include <cstring>
 #include <new>
 
-#include "app/norbaassert.h"
+#include "diag/norbaassert.h"
 
 static const char kAssertUnit[] = "osysfile";
 

@@ -7,7 +7,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "app/logit.h"
+#include "diag/logit.h"
 #include "base/filename.h"
 #include "base/stream.h"
 

@@ -6,8 +6,8 @@
 
 #include <cstring>
 
-#include "app/logit.h"
-#include "app/norbaassert.h"
+#include "diag/logit.h"
+#include "diag/norbaassert.h"
 #include "base/filescan.h"
 
 static const char kAssertUnit[] = "osysfile";

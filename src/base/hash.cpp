@@ -8,8 +8,8 @@
 #include <new>
 #include <utility>
 
-#include "app/logit.h"
-#include "app/norbaassert.h"
+#include "diag/logit.h"
+#include "diag/norbaassert.h"
 
 static const char kAssertUnit[] = "hash";
 

@@ -5,8 +5,8 @@
 #include <cstring>
 #include <utility>
 
-#include "app/logit.h"
-#include "app/norbaassert.h"
+#include "diag/logit.h"
+#include "diag/norbaassert.h"
 #include "base/hash.h"
 #include "base/stream.h"
 

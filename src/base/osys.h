@@ -95,6 +95,10 @@ class OSYS : public FILETREE {
   // 8-bit code page of the table's language and tagged with it (1250 for Hungarian, 1252 for English,
   // German and French); "<STRING-ERROR>" when the id is missing.
   static STRING GetStringFromResource(int id, HINSTANCE module = OSYS_LANGUAGE_MODULE);
+  // The module that OSYS_LANGUAGE_MODULE stands for: the language library, set by the frame when it loads
+  // or frees one (null: the program itself).
+  static void SetLanguageModule(HINSTANCE module);
+  static HINSTANCE GetLanguageModule();
 
   // Writes the current user's autostart value `valuename`: `command` as given, or this program quoted for
   // OSYS_AUTOSTART_SELF, "<ownfile>", "<self>" or the program's own path; a null `command` deletes the

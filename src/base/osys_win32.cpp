@@ -11,9 +11,8 @@
 #include <memory>
 #include <new>
 
-#include "app/logit.h"
-#include "app/norba_win32.h"
-#include "app/norbaassert.h"
+#include "diag/logit.h"
+#include "diag/norbaassert.h"
 #include "base/dllinterface.h"
 #include "base/registry.h"
 #include "base/unicode.h"
@@ -539,8 +538,14 @@ static int StringTableCodePage(HINSTANCE module, int id) {
   return table && !table->MultiByte ? static_cast<int>(codepage) : 1252;
 }
 
+static HINSTANCE gLanguageModule = nullptr;
+
+void OSYS::SetLanguageModule(HINSTANCE module) { gLanguageModule = module; }
+
+HINSTANCE OSYS::GetLanguageModule() { return gLanguageModule ? gLanguageModule : GetModuleHandleA(nullptr); }
+
 STRING OSYS::GetStringFromResource(int id, HINSTANCE module) {
-  if (module == OSYS_LANGUAGE_MODULE) module = NORBAAPP::GetResourceModule();
+  if (module == OSYS_LANGUAGE_MODULE) module = GetLanguageModule();
   // The table holds UTF-16; the text keeps the letters of its language in that language's code page.
   WCHAR wide[1024];
   int len = LoadStringW(module, static_cast<UINT>(id), wide, 1024);

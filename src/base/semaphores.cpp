@@ -4,8 +4,8 @@
 
 #include <cstdio>
 
-#include "app/logit.h"
-#include "app/norbaassert.h"
+#include "diag/logit.h"
+#include "diag/norbaassert.h"
 
 static const char kAssertUnit[] = "osys_win32";
 

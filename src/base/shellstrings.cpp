@@ -6,7 +6,7 @@
 #include <cstring>
 #include <utility>
 
-#include "app/logit.h"
+#include "diag/logit.h"
 #include "base/critsec.h"
 #include "base/filename.h"
 #include "base/osys.h"

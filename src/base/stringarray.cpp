@@ -5,8 +5,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/logit.h"
-#include "app/norbaassert.h"
+#include "diag/logit.h"
+#include "diag/norbaassert.h"
 #include "base/stream.h"
 
 static const char kAssertUnit[] = "stringarray";

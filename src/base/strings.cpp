@@ -17,8 +17,8 @@
 #include <new>
 #include <type_traits>
 
-#include "app/logit.h"
-#include "app/norbaassert.h"
+#include "diag/logit.h"
+#include "diag/norbaassert.h"
 #include "base/critsec.h"
 #include "base/stream.h"
 #include "base/unicode.h"

@@ -10,8 +10,8 @@
 #include <cwchar>
 #include <new>
 
-#include "app/logit.h"
-#include "app/norbaassert.h"
+#include "diag/logit.h"
+#include "diag/norbaassert.h"
 #include "base/unicode_tables.h"
 
 static const char kAssertUnit[] = "unicode";

@@ -5,8 +5,8 @@
 #include <cwchar>
 #include <cwctype>
 
-#include "app/logit.h"
-#include "app/norbaassert.h"
+#include "diag/logit.h"
+#include "diag/norbaassert.h"
 
 static const char kAssertUnit[] = "wstringarray";
 

@@ -2,7 +2,7 @@
 // generations' dispatchers share.
 #include "hooks/kivgeneration.h"
 
-#include "app/logit.h"
+#include "diag/logit.h"
 #include "base/strings.h"
 #include "setup/configkeys.h"
 

@@ -2,8 +2,8 @@
 // loading of the SETUPHOOK library.
 #include "hooks/setuphook.h"
 
-#include "app/logit.h"
-#include "app/norbaassert.h"
+#include "diag/logit.h"
+#include "diag/norbaassert.h"
 #include "base/filename.h"
 #include "base/osys.h"
 

@@ -2,8 +2,8 @@
 // out when the user cancels at a retry question (nothing is rolled back, nothing registered).
 #include "install/actualcopy.h"
 
-#include "app/logit.h"
-#include "app/norbaassert.h"
+#include "diag/logit.h"
+#include "diag/norbaassert.h"
 #include "base/filename.h"
 #include "base/osys.h"
 #include "hooks/setuphook.h"

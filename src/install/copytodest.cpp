@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include "app/logit.h"
+#include "diag/logit.h"
 #include "base/filename.h"
 #include "setup/configkeys.h"
 

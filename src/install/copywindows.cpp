@@ -4,7 +4,7 @@
 
 #include <commctrl.h>
 
-#include "app/logit.h"
+#include "diag/logit.h"
 #include "base/osys.h"
 #include "base/strings.h"
 

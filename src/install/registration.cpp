@@ -5,7 +5,7 @@
 
 #include <windows.h>
 
-#include "app/logit.h"
+#include "diag/logit.h"
 #include "base/registry.h"
 #include "base/registryview.h"
 #include "setup/configkeys.h"

@@ -2,7 +2,7 @@
 // their exit codes.
 #include "install/servicecontrol.h"
 
-#include "app/logit.h"
+#include "diag/logit.h"
 #include "base/osys.h"
 #include "setup/configkeys.h"
 

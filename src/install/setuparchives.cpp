@@ -4,8 +4,8 @@
 
 #include <windows.h>
 
-#include "app/logit.h"
-#include "app/norbaassert.h"
+#include "diag/logit.h"
+#include "diag/norbaassert.h"
 #include "base/filename.h"
 #include "base/osys.h"
 #include "ids.h"

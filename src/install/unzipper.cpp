@@ -6,8 +6,8 @@
 #include <algorithm>
 #include <cstring>
 
-#include "app/logit.h"
-#include "app/norbaassert.h"
+#include "diag/logit.h"
+#include "diag/norbaassert.h"
 #include "base/filetree.h"
 #include "install/ziparchive.h"
 #include "install/zipentryname.h"

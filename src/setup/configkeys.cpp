@@ -2,7 +2,7 @@
 // follow the lookup rule of the setup configuration (setupconfig.h).
 #include "setup/configkeys.h"
 
-#include "app/norbaassert.h"
+#include "diag/norbaassert.h"
 #include "setup/setupconfig.h"
 
 static const char kAssertUnit[] = "configkeys";

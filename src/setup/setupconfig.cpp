@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "app/logit.h"
+#include "diag/logit.h"
 #include "ids.h"
 
 // The most continuation pieces a key takes: key_0 to key_23.

@@ -2,7 +2,7 @@
 // The wizard is not there yet: the run returns at once.
 #include "setup/setuprun.h"
 
-#include "app/logit.h"
+#include "diag/logit.h"
 
 int RunInstallation() {
   logit("RunInstallation entered\n");

@@ -5,8 +5,8 @@
 #include <cstddef>
 #include <cstring>
 
-#include "app/logit.h"
-#include "app/norbaassert.h"
+#include "diag/logit.h"
+#include "diag/norbaassert.h"
 
 // Hook libraries see the record through the published structure: the two must never drift apart.
 static_assert(sizeof(SETUPSTEP) == sizeof(NORBA_SETUPSTEP), "step record size");

@@ -2,6 +2,6 @@
 // The removal itself is not there yet: the entry returns at once.
 #include "uninstall/uninstall.h"
 
-#include "app/logit.h"
+#include "diag/logit.h"
 
 void RunUninstall(const char* programpath) { logit("UNINSTALL entered for %s\n", programpath); }

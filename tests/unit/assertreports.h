@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/norbaassert.h"
+#include "diag/norbaassert.h"
 
 class AssertReportsTest : public ::testing::Test {
  protected:

@@ -10,7 +10,7 @@
 #include <thread>
 #include <vector>
 
-#include "app/norbaassert.h"
+#include "diag/norbaassert.h"
 #include "base/critsec.h"
 #include "base/dynarray.h"
 #include "base/hash.h"

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "app/norbaassert.h"
+#include "diag/norbaassert.h"
 #include "base/osys.h"
 #include "base/stream.h"  // FileSize
 #include "base/tempname.h"

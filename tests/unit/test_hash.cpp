@@ -13,7 +13,7 @@
 #include <thread>
 #include <vector>
 
-#include "app/norbaassert.h"
+#include "diag/norbaassert.h"
 #include "base/hash.h"
 #include "base/hashlist.h"
 #include "assertreports.h"

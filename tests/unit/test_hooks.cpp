@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/norbaassert.h"
+#include "diag/norbaassert.h"
 #include "base/filename.h"
 #include "base/hash.h"
 #include "base/strings.h"

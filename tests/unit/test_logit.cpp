@@ -10,8 +10,8 @@
 #include <thread>
 #include <vector>
 
-#include "app/logit.h"
-#include "app/norbaassert.h"
+#include "diag/logit.h"
+#include "diag/norbaassert.h"
 #include "scratchdir.h"
 
 namespace {

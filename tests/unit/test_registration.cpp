@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "app/norbaassert.h"
+#include "diag/norbaassert.h"
 #include "base/hash.h"
 #include "install/registration.h"
 #include "install/uninstallrecord.h"

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "app/norbaassert.h"
+#include "diag/norbaassert.h"
 #include "base/filetree.h"
 #include "base/osys.h"
 #include "install/unzip.h"

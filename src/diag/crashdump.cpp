@@ -7,9 +7,9 @@
 
 #include <cstdio>
 
-#include "app/logit.h"
+#include "diag/logit.h"
 #include "app/norba_win32.h"
-#include "app/norbaassert.h"
+#include "diag/norbaassert.h"
 #include "base/dllinterface.h"
 #include "base/filename.h"
 #include "base/osys.h"

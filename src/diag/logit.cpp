@@ -1,7 +1,7 @@
 // The trace facility: one process-wide log that every class writes its running commentary to.
 // Lines carry the elapsed time, the thread and an indentation that follows nested operations; the
 // /LOG options choose the target (a file, the debugger, a console, standard error) and the verbosity.
-#include "app/logit.h"
+#include "diag/logit.h"
 
 #include <windows.h>
 
@@ -10,8 +10,8 @@
 #include <cstring>
 #include <new>
 
-#include "app/logstate.h"
-#include "app/norbaassert.h"
+#include "diag/logstate.h"
+#include "diag/norbaassert.h"
 #include "base/critsec.h"
 #include "base/strings.h"
 

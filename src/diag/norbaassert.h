@@ -6,6 +6,13 @@
 int Assert(int ok, const char* condition, const char* sourcefile, int line, const char* info = nullptr,
            int quiet = 0);
 
+// Raises the report `condition` when `ok` is false and answers `ok`: for code that reports a broken
+// condition and goes on with its fallback.
+inline bool AssertCheck(bool ok, const char* condition, const char* sourcefile, int line, const char* info = nullptr) {
+  if (!ok) Assert(0, condition, sourcefile, line, info);
+  return ok;
+}
+
 // Each source file defines `static const char kAssertUnit[]` with its unit name ("strings", "main", ...).
 #define NORBA_ASSERT(cond) Assert((cond) ? 1 : 0, #cond, kAssertUnit, __LINE__)
 #define NORBA_ASSERT_INFO(cond, info) Assert((cond) ? 1 : 0, #cond, kAssertUnit, __LINE__, (info))

@@ -1,13 +1,13 @@
 // Assertion reports: a condition that a correct program keeps turned out false. The report goes to the
 // trace log and to an assertion log file, and the user is asked whether to go on; the caller then
 // continues with its fallback.
-#include "app/norbaassert.h"
+#include "diag/norbaassert.h"
 
 #include <windows.h>
 
 #include <cstdio>
 
-#include "app/logit.h"
+#include "diag/logit.h"
 #include "app/norba_win32.h"
 #include "base/filename.h"
 #include "base/osys.h"

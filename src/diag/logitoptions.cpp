@@ -6,9 +6,9 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "app/logit.h"
-#include "app/logstate.h"
-#include "app/norbaassert.h"
+#include "diag/logit.h"
+#include "diag/logstate.h"
+#include "diag/norbaassert.h"
 #include "base/filename.h"
 #include "base/osys.h"
 
