@@ -48,6 +48,7 @@ bool NORBAAPP::LoadLanguageLibrary(const char* programpath, const char* appname,
   state.AppName = STRING(nameoverride ? nameoverride : appname, 1252);
   if (state.AppName.Length() > 0) state.AppName[0] = static_cast<char>(toupper(static_cast<unsigned char>(state.AppName[0])));
   state.AppVersion = STRING(version, 1252);
+  DiagSetProgram(state.AppName.GetBuffer(), state.AppVersion.GetBuffer());
 
   STRING base = GetAppRoot(DirectoryOf(STRING(programpath, 1252)));
   base.Append("\\");

@@ -4,6 +4,7 @@
 
 #include <commctrl.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <vector>
 
@@ -17,7 +18,6 @@
 
 static const char kAssertUnit[] = "norba_win32";
 
-int gLocale = 9;
 DWORD gMainThreadId = 0;
 
 FRAMESTATE& Frame() {
@@ -156,6 +156,7 @@ void NORBAAPP::AcquireArguments(const STRINGARRAY& raw, int fallbacklanguage) {
   bool isservice = filename == "service.exe";
   int dot = filename.Pos(".");
   state.AppName = dot >= 0 ? filename.Left(dot) : filename;
+  DiagSetProgram(state.AppName.GetBuffer(), state.AppVersion.GetBuffer());
 
   STRINGARRAY files = ArgumentFiles(selfpath, state.ProgramDirectory, state.StartDirectory);
   ProgramArguments().Clear();
@@ -247,8 +248,16 @@ static int RunAppMain(APPMAINPROC appmain) {
   return appmain(args.Count(), argv.data(), _environ);
 }
 
+// Log targets follow the file-name rules like every other path (placeholders, pseudo names).
+static bool ResolveDiagnosticsPath(const char* folder, const char* name, char* out, size_t size) {
+  FILENAME path(folder, name);
+  int n = snprintf(out, size, "%s", path.c_str());
+  return n >= 0 && static_cast<size_t>(n) < size;
+}
+
 int NORBAAPP::Start(HINSTANCE instance, APPMAINPROC appmain) {
   RestrictLibrarySearch();
+  DiagSetPathResolver(ResolveDiagnosticsPath);
   FRAMESTATE& state = Frame();
   state.Instance = instance;
   OSYS::SetLanguageModule(instance);

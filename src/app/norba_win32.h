@@ -6,11 +6,11 @@
 
 #include "base/stringarray.h"
 #include "base/strings.h"
+#include "diag/diagcontext.h"
 
 typedef int (*APPMAINPROC)(int count, char** arguments, char** environment);
 
-// Primary language id of the user interface: 7 German, 9 English, 12 French, 14 Hungarian.
-extern int gLocale;
+// gLocale, the user-interface language, is kept with the diagnostics (diag/diagcontext.h).
 extern DWORD gMainThreadId;
 
 class NORBAAPP {

@@ -5,14 +5,15 @@
 #include <dbghelp.h>
 #include <zlib.h>
 
-#include <cstdio>
+#include <shellapi.h>
+#include <shlobj.h>
 
+#include <cstdio>
+#include <cstring>
+
+#include "diag/diagcontext.h"
 #include "diag/logit.h"
-#include "app/norba_win32.h"
 #include "diag/norbaassert.h"
-#include "base/dllinterface.h"
-#include "base/filename.h"
-#include "base/osys.h"
 
 // Where crash reports are uploaded: the one place that names the host.
 static const char kCrashReportPage[] = "http://www.norba.example/common/crashreport.php";
@@ -29,13 +30,18 @@ struct DUMPKIND {
 const DUMPKIND kDumpKinds[] = {
     {"TINY", 0x000}, {"MINI", 0x150}, {"NORBA", 0x155}, {"MIDI", 0x325}, {"MAXI", 0x126}};
 
+// A dump file name: at most a path.
+struct DUMPNAME {
+  char Text[MAX_PATH + 1] = {};
+};
+
 struct CRASHSTATE {
   int Level = 0;
   int Available = -1;  // -1 not checked yet
-  DLLINTERFACE DbgHelp;
+  HMODULE DbgHelp = nullptr;  // kept for the rest of the process: the handler may run at any time
   MINIDUMPWRITEDUMP WriteDump = nullptr;
-  STRING UserPart;
-  STRING DumpFolder;
+  char UserPart[97] = {};
+  char DumpFolder[MAX_PATH + 1] = {};  // the desktop; empty when there is none
   void* Reserve = nullptr;
   bool Prepared = false;
 };
@@ -45,41 +51,66 @@ CRASHSTATE& Crash() {
   return state;
 }
 
+// The debug help library's dump writer; null when it is missing.
+MINIDUMPWRITEDUMP LoadDumpWriter(HMODULE* module) {
+  *module = LoadLibraryA("dbghelp.dll");
+  FARPROC proc = *module ? GetProcAddress(*module, "MiniDumpWriteDump") : nullptr;
+  return reinterpret_cast<MINIDUMPWRITEDUMP>(reinterpret_cast<void*>(proc));
+}
+
 bool CheckAvailable() {
   typedef BOOL(WINAPI * ISDEBUGGERPRESENT)();
-  auto debugger = LookupSystemProc<ISDEBUGGERPRESENT>("kernel32.dll", "IsDebuggerPresent");
+  auto debugger =
+      reinterpret_cast<ISDEBUGGERPRESENT>(reinterpret_cast<void*>(DiagSystemProc("kernel32.dll", "IsDebuggerPresent")));
   if (debugger && debugger()) {
     logitlevel(14, "Not setting crash logger ExceptionHandler when debugging\n");
     return false;
   }
-  DLLINTERFACE probe;
-  return probe.Load("dbghelp.dll", "MiniDumpWriteDump");
+  HMODULE probe = nullptr;
+  bool available = LoadDumpWriter(&probe) != nullptr;
+  if (probe) FreeLibrary(probe);
+  return available;
 }
 
-STRING ProgramPart() {
-  STRING part = NORBAAPP::GetAppName() + NORBAAPP::GetAppVersion();
-  part.ToUpper();
-  part.RemoveChars(".");
-  return part.Left(127);
+// Name and version, upper case, without dots, at most 127 characters.
+void ProgramPart(char* out, size_t size) {
+  char whole[256];
+  snprintf(whole, sizeof(whole), "%s%s", DiagProgramName(), DiagProgramVersion());
+  CharUpperA(whole);
+  size_t n = 0;
+  for (const char* p = whole; *p && n + 1 < size && n < 127; p++)
+    if (*p != '.') out[n++] = *p;
+  if (size > 0) out[n] = '\0';
 }
 
-bool Exists(const STRING& name) { return GetFileAttributesA(name.c_str()) != INVALID_FILE_ATTRIBUTES; }
+bool Exists(const char* name) { return GetFileAttributesA(name) != INVALID_FILE_ATTRIBUTES; }
+
+// The part of a path after its last backslash.
+const char* NameOf(const char* path) {
+  const char* name = strrchr(path, '\\');
+  return name ? name + 1 : path;
+}
 
 // "<folder>\Norba.CrashInfo.<program>.<user>.<kind>[_n].dmp", the first try whose dump and .gz are free.
-STRING DumpFileName(const STRING& folder, const char* kind) {
-  STRING name;
+DUMPNAME DumpFileName(const char* folder, const char* kind) {
+  char program[128];
+  ProgramPart(program, sizeof(program));
+  DUMPNAME name;
   for (int attempt = 1; attempt <= 99; attempt++) {
-    name.Format("%s\\Norba.CrashInfo.%s.%s.%s", folder.c_str(), ProgramPart().c_str(), Crash().UserPart.c_str(), kind);
-    if (attempt > 1) name.AppendFormat("_%d", attempt);
-    name.Append(".dmp");
-    if (!Exists(name) && !Exists(name + ".gz")) break;
+    char number[8] = "";
+    if (attempt > 1) snprintf(number, sizeof(number), "_%d", attempt);
+    snprintf(name.Text, sizeof(name.Text), "%s\\Norba.CrashInfo.%s.%s.%s%s.dmp", folder, program, Crash().UserPart,
+             kind, number);
+    char packed[MAX_PATH + 4];
+    snprintf(packed, sizeof(packed), "%s.gz", name.Text);
+    if (!Exists(name.Text) && !Exists(packed)) break;
   }
   return name;
 }
 
-bool WriteMiniDump(const STRING& name, DWORD type, EXCEPTION_POINTERS* exception) {
-  HANDLE file = CreateFileA(name.c_str(), GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, CREATE_ALWAYS,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
+bool WriteMiniDump(const char* name, DWORD type, EXCEPTION_POINTERS* exception) {
+  HANDLE file =
+      CreateFileA(name, GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
   MINIDUMP_EXCEPTION_INFORMATION info = {GetCurrentThreadId(), exception, FALSE};
   Crash().WriteDump(GetCurrentProcess(), GetCurrentProcessId(), file, static_cast<MINIDUMP_TYPE>(type),
@@ -88,11 +119,11 @@ bool WriteMiniDump(const STRING& name, DWORD type, EXCEPTION_POINTERS* exception
   return true;
 }
 
-// Compresses the dump into "<dump>.gz" in 4096-byte pieces; true when a non-empty dump was written whole.
-bool CompressDump(const STRING& name) {
-  FILE* in = fopen(name.c_str(), "rb");
+// Compresses the dump into `packed` in 4096-byte pieces; true when a non-empty dump was written whole.
+bool CompressDump(const char* name, const char* packed) {
+  FILE* in = fopen(name, "rb");
   if (!in) return false;
-  gzFile out = gzopen((name + ".gz").c_str(), "wb");
+  gzFile out = gzopen(packed, "wb");
   bool ok = out != nullptr;
   long total = 0;
   char piece[4096];
@@ -106,9 +137,9 @@ bool CompressDump(const STRING& name) {
   return ok && total > 0;
 }
 
-bool AskToSend(const STRING& program, const STRING& name, const STRING& folder) {
+bool AskToSend(const char* program, const char* name, const char* folder) {
   const char* format =
-      NORBAAPP::IsGerman()
+      DiagGerman()
           ? "Das Programm %s hat einen Fehler verursacht und muss beendet werden.\n\nSie k\xf6nnen eine Datei mit "
             "Crash-Informationen per Web-Upload oder Email an Norba senden. Dies kann helfen, das Problem in "
             "zuk\xfcnftigen Versionen zu beheben (speziell dann, wenn der Fehler h\xe4ufiger auftritt).\n\n "
@@ -123,40 +154,62 @@ bool AskToSend(const STRING& program, const STRING& name, const STRING& folder) 
             "browser will open with an upload form to send the file, otherwise the program will simply terminate)?";
   // Room for the whole question whatever the names' lengths: a cut text would lose the question itself.
   char text[4096];
-  snprintf(text, sizeof(text), format, program.c_str(), name.c_str(), folder.c_str());
-  STRING caption = NORBAAPP::GetAppName() + " Crash";
-  return MessageBoxA(nullptr, text, caption.c_str(), MB_YESNO | MB_ICONERROR) == IDYES;
+  snprintf(text, sizeof(text), format, program, name, folder);
+  char caption[160];
+  snprintf(caption, sizeof(caption), "%s Crash", DiagProgramName());
+  return MessageBoxA(nullptr, text, caption, MB_YESNO | MB_ICONERROR) == IDYES;
+}
+
+// The upload page for the file `upload`, opened in the browser.
+void OpenUploadPage(const char* upload) {
+  char page[MAX_PATH + 128];
+  snprintf(page, sizeof(page), "%s?filename=%s%s", kCrashReportPage, NameOf(upload), DiagGerman() ? "&html=htm" : "");
+  char directory[MAX_PATH + 1];
+  DWORD n = GetCurrentDirectoryA(sizeof(directory), directory);
+  HINSTANCE rc = ShellExecuteA(nullptr, "open", page, nullptr, n > 0 && n < sizeof(directory) ? directory : nullptr,
+                               SW_SHOWNORMAL);
+  logit("OSYS::ShellOpen %s returned %d\n", page, static_cast<int>(reinterpret_cast<INT_PTR>(rc)));
+}
+
+// Writes the dump and, when the user agrees (or a trace is running), packs it and offers its upload.
+void WriteDump(CRASHSTATE& crash, EXCEPTION_POINTERS* exception) {
+  const DUMPKIND& kind = kDumpKinds[crash.Level % 5];
+  free(crash.Reserve);
+  crash.Reserve = nullptr;
+  bool offerupload = crash.DumpFolder[0] != '\0';
+  char folder[MAX_PATH + 1];
+  if (offerupload) {
+    snprintf(folder, sizeof(folder), "%s", crash.DumpFolder);
+  } else {
+    DiagOwnFileName(folder, sizeof(folder));
+    char* cut = strrchr(folder, '\\');
+    if (cut) *cut = '\0';
+  }
+  DUMPNAME name = DumpFileName(folder, kind.Name);
+  char program[128];
+  ProgramPart(program, sizeof(program));
+  if (!WriteMiniDump(name.Text, kind.Type, exception) || !(LogitIsOn() || AskToSend(program, NameOf(name.Text), folder)))
+    return;
+  // The page names the file there is to upload: the compressed one once the dump is packed.
+  DUMPNAME packed;
+  snprintf(packed.Text, sizeof(packed.Text), "%s.gz", name.Text);
+  const char* upload = name.Text;
+  if (CompressDump(name.Text, packed.Text)) {
+    DeleteFileA(name.Text);
+    logit("NORBAAPP::WriteDumpToFileHandler dump file written (%s)\n", name.Text);
+    upload = packed.Text;
+  }
+  if (offerupload) OpenUploadPage(upload);
 }
 
 LONG WINAPI WriteDumpToFileHandler(EXCEPTION_POINTERS* exception) {
   CRASHSTATE& crash = Crash();
   logit("NORBAAPP::WriteDumpToFileHandler entered\n");
-  const DUMPKIND& kind = kDumpKinds[crash.Level % 5];
   if (!crash.WriteDump) {
     logit("NORBAAPP::WriteDumpToFileHandler failed to load dll or proc address (%p/%p)\n",
-          static_cast<void*>(crash.DbgHelp.Handle()), reinterpret_cast<void*>(crash.WriteDump));
+          static_cast<void*>(crash.DbgHelp), reinterpret_cast<void*>(crash.WriteDump));
   } else {
-    free(crash.Reserve);
-    crash.Reserve = nullptr;
-    bool offerupload = crash.DumpFolder.IsNotEmpty();
-    STRING folder = offerupload ? crash.DumpFolder : FILENAME(OSYS::GetOwnFileName().c_str()).GetPath();
-    STRING name = DumpFileName(folder, kind.Name);
-    if (WriteMiniDump(name, kind.Type, exception) &&
-        (LogitIsOn() || AskToSend(ProgramPart(), FILENAME(name.c_str()).GetName(), folder))) {
-      // The page names the file there is to upload: the compressed one once the dump is packed.
-      STRING upload = name;
-      if (CompressDump(name)) {
-        DeleteFileA(name.c_str());
-        logit("NORBAAPP::WriteDumpToFileHandler dump file written (%s)\n", name.c_str());
-        upload = name + ".gz";
-      }
-      if (offerupload) {
-        STRING page;
-        page.Format("%s?filename=%s%s", kCrashReportPage, FILENAME(upload.c_str()).GetName().c_str(),
-                    NORBAAPP::IsGerman() ? "&html=htm" : "");
-        OSYS::ShellOpen(page.c_str(), nullptr);
-      }
-    }
+    WriteDump(crash, exception);
   }
   logit("NORBAAPP::WriteDumpToFileHandler finished\n");
   LogitOption("/LOGITCLOSE");
@@ -168,12 +221,17 @@ void PrepareFolders() {
   CRASHSTATE& crash = Crash();
   if (crash.Prepared) return;
   crash.Prepared = true;
-  crash.UserPart = OSYS::GetUserName();
-  crash.UserPart.Replace(" ", "_", 1);
-  crash.UserPart = crash.UserPart.Left(96);
-  STRING desktop = OSYS::GetSystemPath(8);
-  desktop.Trim('R', "\\");
-  crash.DumpFolder = desktop;
+  char user[257];
+  DiagUserName(user, sizeof(user));
+  for (char* p = user; *p; p++)
+    if (*p == ' ') *p = '_';
+  snprintf(crash.UserPart, sizeof(crash.UserPart), "%.96s", user);
+  char desktop[MAX_PATH + 1];
+  if (DiagShellFolder(CSIDL_DESKTOPDIRECTORY, desktop, sizeof(desktop))) {
+    size_t len = strlen(desktop);
+    while (len > 0 && desktop[len - 1] == '\\') desktop[--len] = '\0';
+    snprintf(crash.DumpFolder, sizeof(crash.DumpFolder), "%s", desktop);
+  }
 }
 
 }  // namespace
@@ -183,10 +241,7 @@ void EnableCrashDump(int level) {
   if (crash.Available < 0) crash.Available = CheckAvailable() ? 1 : 0;
   if (level > crash.Level) crash.Level = level;
   if (crash.Level == 0 || !crash.Available) return;
-  if (!crash.WriteDump) {
-    crash.DbgHelp.Load("dbghelp.dll", "MiniDumpWriteDump");
-    crash.WriteDump = crash.DbgHelp.GetFunction<MINIDUMPWRITEDUMP>(nullptr);
-  }
+  if (!crash.WriteDump) crash.WriteDump = LoadDumpWriter(&crash.DbgHelp);
   PrepareFolders();
   if (!crash.Reserve) crash.Reserve = malloc(4 * 1024 * 1024);
   SetUnhandledExceptionFilter(WriteDumpToFileHandler);

@@ -12,8 +12,6 @@
 
 #include "diag/logstate.h"
 #include "diag/norbaassert.h"
-#include "base/critsec.h"
-#include "base/strings.h"
 
 static const char kAssertUnit[] = "logit";
 
@@ -26,11 +24,15 @@ LOGSTATE& Log() {
   return *state;
 }
 
-CRITICALSECTION& LogLock() {
-  alignas(CRITICALSECTION) static unsigned char storage[sizeof(CRITICALSECTION)];
-  static CRITICALSECTION* lock = new (storage) CRITICALSECTION;
-  return *lock;
+static CRITICAL_SECTION& LogSection() {
+  static CRITICAL_SECTION section;
+  static bool made = (InitializeCriticalSection(&section), true);
+  (void)made;
+  return section;
 }
+
+LOGLOCK::LOGLOCK() { EnterCriticalSection(&LogSection()); }
+LOGLOCK::~LOGLOCK() { LeaveCriticalSection(&LogSection()); }
 
 namespace {
 
@@ -60,8 +62,9 @@ void WriteRaw(const char* text, int length) {
   if (log.DebugOutput) OutputDebugStringA(text);
 }
 
-// Depth and blank-line marks at the start of a text; returns the text behind an applied mark.
-const char* ApplyMarks(const char* text, STRING& prefix) {
+// Depth and blank-line marks at the start of a text; returns the text behind an applied mark. A closing
+// mark cuts `prefix` (the indentation, of `*prefixlen` characters) to the new depth.
+const char* ApplyMarks(const char* text, int* prefixlen) {
   LOGSTATE& log = Log();
   DWORD self = GetCurrentThreadId();
   bool mine = log.Depth == 0 || log.DepthOwner == self;
@@ -74,7 +77,7 @@ const char* ApplyMarks(const char* text, STRING& prefix) {
     if (strncmp(text, "[<<]", 4) == 0 && log.Depth >= 2) {
       log.Depth -= 2;
       if (log.Depth == 0) log.DepthOwner = 0;
-      prefix.SetLength(prefix.Length() < log.Depth ? prefix.Length() : log.Depth);
+      if (*prefixlen > log.Depth) *prefixlen = log.Depth;
       return text + 4;
     }
     if (strncmp(text, "[!1]", 4) == 0 || strncmp(text, "[!2]", 4) == 0) {
@@ -112,11 +115,19 @@ int EndLine(char* buffer, size_t size, int length, bool* cut) {
   return length;
 }
 
-STRING IndentPrefix() {
+// The indentation of the current thread's lines: "@ " for a thread that does not own the depth.
+const char* IndentPrefix(int* length) {
   LOGSTATE& log = Log();
-  if (log.Depth <= 0) return STRING("", 1252);
-  if (log.DepthOwner != GetCurrentThreadId()) return STRING("@ ", 1252);
-  return STRING(kDepthBars, log.Depth, 0);
+  if (log.Depth <= 0) {
+    *length = 0;
+    return "";
+  }
+  if (log.DepthOwner != GetCurrentThreadId()) {
+    *length = 2;
+    return "@ ";
+  }
+  *length = log.Depth;
+  return kDepthBars;
 }
 
 }  // namespace
@@ -129,16 +140,17 @@ void WriteTrace(const char* format, va_list* args) {
   double elapsed = now - log.BaseTime;
   if (!log.FileActive && !log.DebugOutput) return;
 
-  CRITICALSECTIONLOCK lock(LogLock());
-  STRING prefix = IndentPrefix();
-  const char* text = ApplyMarks(format, prefix);
+  LOGLOCK lock;
+  int prefixlen = 0;
+  const char* prefix = IndentPrefix(&prefixlen);
+  const char* text = ApplyMarks(format, &prefixlen);
 
   char logitbuf[8192];
   int howmany = 0;
   if (log.AtLineStart) {
     DWORD tid = GetCurrentThreadId();
-    howmany = snprintf(logitbuf, sizeof(logitbuf), "[%07.3lf%c%04x] %s", elapsed,
-                       tid == log.MainThread ? ':' : '#', static_cast<unsigned>(tid & 0xFFFFF), prefix.c_str());
+    howmany = snprintf(logitbuf, sizeof(logitbuf), "[%07.3lf%c%04x] %.*s", elapsed,
+                       tid == log.MainThread ? ':' : '#', static_cast<unsigned>(tid & 0xFFFFF), prefixlen, prefix);
     if (howmany < 0) howmany = 0;
   }
   size_t room = sizeof(logitbuf) - static_cast<size_t>(howmany);

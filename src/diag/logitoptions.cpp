@@ -1,16 +1,16 @@
 // The trace log's options: the /LOG family chooses and opens the target (a file, the desktop, a
 // console, standard error), /LOGITCLOSE closes it, /LOG: and /D: raise the verbosity.
 #include <windows.h>
+#include <shlobj.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
+#include "diag/diagcontext.h"
 #include "diag/logit.h"
 #include "diag/logstate.h"
 #include "diag/norbaassert.h"
-#include "base/filename.h"
-#include "base/osys.h"
 
 namespace {
 
@@ -29,55 +29,103 @@ bool IsOption(const char* arg, const char* name, const char** target) {
   return true;
 }
 
+// A log file name: at most a path.
+struct LOGNAME {
+  char Text[MAX_PATH + 1] = {};
+};
+
+bool SameText(const char* a, const char* b) { return _stricmp(a, b) == 0; }
+
+// Replaces every `from` in `name` by `to`, within the name's room; `nocase` ignores letter case.
+void Replace(LOGNAME& name, const char* from, const char* to, bool nocase) {
+  LOGNAME result;
+  size_t fromlen = strlen(from), tolen = strlen(to), used = 0;
+  for (const char* p = name.Text; *p && used < sizeof(result.Text) - 1;) {
+    bool match = (nocase ? _strnicmp(p, from, fromlen) : strncmp(p, from, fromlen)) == 0;
+    const char* piece = match ? to : p;
+    size_t n = match ? tolen : 1;
+    if (n > sizeof(result.Text) - 1 - used) n = sizeof(result.Text) - 1 - used;
+    memcpy(result.Text + used, piece, n);
+    used += n;
+    p += match ? fromlen : 1;
+  }
+  result.Text[used] = '\0';
+  name = result;
+}
+
 // "Norba_" + the program's name with ".exe"/".app" made "_", upper case, + "logit.log".
-STRING BaseLogName() {
-  STRING self = OSYS::GetOwnFileName();
-  self.Trim('R', "/.");
-  STRING name = FILENAME(self.c_str()).GetName();
-  name.Replace(".exe", "_", 0);
-  name.Replace(".app", "_", 0);
-  name.ToUpper();
-  return STRING("Norba_", 1252) + name + "logit.log";
+LOGNAME BaseLogName() {
+  char self[MAX_PATH + 1];
+  DiagOwnFileName(self, sizeof(self));
+  size_t len = strlen(self);
+  while (len > 0 && (self[len - 1] == '/' || self[len - 1] == '.')) self[--len] = '\0';
+  const char* file = self;
+  for (const char* p = self; *p; p++)
+    if (*p == '\\' || *p == '/' || *p == ':') file = p + 1;
+  LOGNAME name;
+  snprintf(name.Text, sizeof(name.Text), "%s", file);
+  Replace(name, ".exe", "_", true);
+  Replace(name, ".app", "_", true);
+  CharUpperA(name.Text);
+  LOGNAME base;
+  snprintf(base.Text, sizeof(base.Text), "Norba_%slogit.log", name.Text);
+  return base;
 }
 
 bool FileThere(const char* name) { return GetFileAttributesA(name) != INVALID_FILE_ATTRIBUTES; }
 
-STRING DefaultTarget(const STRING& base) {
-  if (FileThere("..\\kiv.cpp")) return STRING("..\\logit.log", 1252);
-  if (FileThere("main.cpp") || FileThere("kiv.pdb")) return STRING("logit.log", 1252);
-  int folder = OSYS::GetUserName() == "SYSTEM" ? 18 : 12;
-  return FILENAME(OSYS::GetSystemPath(folder).c_str(), base.c_str());
+// `name` in the shell folder `csidl`.
+LOGNAME InShellFolder(int csidl, const char* name) {
+  char folder[MAX_PATH + 1];
+  DiagShellFolder(csidl, folder, sizeof(folder));
+  LOGNAME result;
+  DiagResolvePath(folder, name, result.Text, sizeof(result.Text));
+  return result;
 }
 
-STRING UniqueName(const STRING& base) {
+LOGNAME Named(const char* text) {
+  LOGNAME name;
+  snprintf(name.Text, sizeof(name.Text), "%s", text);
+  return name;
+}
+
+LOGNAME DefaultTarget(const LOGNAME& base) {
+  if (FileThere("..\\kiv.cpp")) return Named("..\\logit.log");
+  if (FileThere("main.cpp") || FileThere("kiv.pdb")) return Named("logit.log");
+  char user[257];
+  DiagUserName(user, sizeof(user));
+  return InShellFolder(SameText(user, "SYSTEM") ? CSIDL_PERSONAL : CSIDL_COMMON_DOCUMENTS, base.Text);
+}
+
+LOGNAME UniqueName(const LOGNAME& base) {
   SYSTEMTIME now;
   GetLocalTime(&now);
-  STRING stamp;
-  stamp.Format("%04d-%02d-%02d  %02d:%02d:%02d", now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute,
-               now.wSecond);
-  stamp.Replace("  ", "_", 1);
-  stamp.Replace(":", "-", 1);
   LARGE_INTEGER count, frequency;
   long long millis = 0;
   if (QueryPerformanceCounter(&count) && QueryPerformanceFrequency(&frequency) && frequency.QuadPart)
     millis = count.QuadPart * 1000 / frequency.QuadPart;
-  STRING unique;
-  unique.Format("Logit_%s-%d_%X.log", stamp.c_str(), static_cast<int>(millis % 1000),
-                static_cast<unsigned>(GetCurrentProcessId()));
-  STRING name = base;
-  name.Replace("logit.log", unique.c_str(), 1);
+  char unique[96];
+  snprintf(unique, sizeof(unique), "Logit_%04d-%02d-%02d_%02d-%02d-%02d-%d_%X.log", now.wYear, now.wMonth, now.wDay,
+           now.wHour, now.wMinute, now.wSecond, static_cast<int>(millis % 1000),
+           static_cast<unsigned>(GetCurrentProcessId()));
+  LOGNAME name = base;
+  Replace(name, "logit.log", unique, false);
   return name;
 }
 
-STRING ResolveTarget(const char* target) {
-  STRING base = BaseLogName();
+bool VistaOrLater() {
+  DWORD platform = 0, major = 0, minor = 0;
+  return DiagWindowsVersion(&platform, &major, &minor) && platform == VER_PLATFORM_WIN32_NT && major >= 6;
+}
+
+LOGNAME ResolveTarget(const char* target) {
+  LOGNAME base = BaseLogName();
   if (!target || !*target) return DefaultTarget(base);
-  STRING name(target, 1252);
-  if (name == "UNIQUE") name = UniqueName(base);
-  if (OSYS::GetWindowsVersion() < 5) return name;
-  if (name == "DESKTOP") return FILENAME(OSYS::GetSystemPath(8).c_str(), base.c_str());
-  if (name == "CONSOLE" || name == "STDERR") return name;
-  return FILENAME(OSYS::GetSystemPath(18).c_str(), name.c_str());
+  LOGNAME name = SameText(target, "UNIQUE") ? UniqueName(base) : Named(target);
+  if (!VistaOrLater()) return name;
+  if (SameText(name.Text, "DESKTOP")) return InShellFolder(CSIDL_DESKTOPDIRECTORY, base.Text);
+  if (SameText(name.Text, "CONSOLE") || SameText(name.Text, "STDERR")) return name;
+  return InShellFolder(CSIDL_PERSONAL, name.Text);
 }
 
 void TraceOpening() {
@@ -85,10 +133,11 @@ void TraceOpening() {
   GetLocalTime(&now);
   logit("Logging starts at %04d-%02d-%02d %02d:%02d:%02d\n", now.wYear, now.wMonth, now.wDay, now.wHour,
         now.wMinute, now.wSecond);
-  STRING self = OSYS::GetOwnFileName();
+  char self[MAX_PATH + 1];
+  DiagOwnFileName(self, sizeof(self));
   WIN32_FILE_ATTRIBUTE_DATA data = {};
   SYSTEMTIME modified = {};
-  if (GetFileAttributesExA(self.c_str(), GetFileExInfoStandard, &data)) {
+  if (GetFileAttributesExA(self, GetFileExInfoStandard, &data)) {
     FILETIME local;
     FileTimeToLocalFileTime(&data.ftLastWriteTime, &local);
     FileTimeToSystemTime(&local, &modified);
@@ -96,33 +145,33 @@ void TraceOpening() {
   char when[32];
   snprintf(when, sizeof(when), "%04d-%02d-%02d  %02d:%02d:%02d", modified.wYear, modified.wMonth, modified.wDay,
            modified.wHour, modified.wMinute, modified.wSecond);
-  logit("Running as %s (%lu bytes, %s)\n", self.c_str(), static_cast<unsigned long>(data.nFileSizeLow), when);
+  logit("Running as %s (%lu bytes, %s)\n", self, static_cast<unsigned long>(data.nFileSizeLow), when);
 }
 
 void RecomputeTracingOn() { Log().TracingOn = Log().FileActive || Log().DebugOutput; }
 
 void CloseLog() {
   LOGSTATE& log = Log();
-  CRITICALSECTIONLOCK lock(LogLock());
-  bool isfile = log.Handle && !(log.Name == "STDERR") && !(log.Name == "CONSOLE");
+  LOGLOCK lock;
+  bool isfile = log.Handle && !SameText(log.Name, "STDERR") && !SameText(log.Name, "CONSOLE");
   if (isfile) CloseHandle(log.Handle);
   log.Handle = nullptr;
   if (log.ConsoleAllocated) FreeConsole();
   log.ConsoleAllocated = false;
-  if (log.Temp && isfile) DeleteFileA(log.Name.c_str());
+  if (log.Temp && isfile) DeleteFileA(log.Name);
   log.FileActive = false;
   RecomputeTracingOn();
 }
 
-HANDLE OpenTarget(const STRING& name) {
+HANDLE OpenTarget(const char* name) {
   LOGSTATE& log = Log();
-  if (name == "STDERR") return GetStdHandle(STD_ERROR_HANDLE);
-  if (name == "CONSOLE") {
+  if (SameText(name, "STDERR")) return GetStdHandle(STD_ERROR_HANDLE);
+  if (SameText(name, "CONSOLE")) {
     log.ConsoleAllocated = AllocConsole() != 0;
     return GetStdHandle(STD_OUTPUT_HANDLE);
   }
   DWORD flags = FILE_ATTRIBUTE_NORMAL | (log.Hard ? FILE_FLAG_WRITE_THROUGH : 0);
-  HANDLE file = CreateFileA(name.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+  HANDLE file = CreateFileA(name, GENERIC_WRITE, FILE_SHARE_READ, nullptr,
                             log.Append ? OPEN_ALWAYS : CREATE_ALWAYS, flags, nullptr);
   if (file == INVALID_HANDLE_VALUE) return nullptr;
   if (log.Append) SetFilePointer(file, 0, nullptr, FILE_END);
@@ -133,13 +182,13 @@ HANDLE OpenTarget(const STRING& name) {
 void OpenLog(const char* target, bool hard, bool append, bool temp) {
   LOGSTATE& log = Log();
   if (log.FileActive) CloseLog();
-  STRING name = ResolveTarget(target);
-  CRITICALSECTIONLOCK lock(LogLock());
-  log.Name = name;
+  LOGNAME name = ResolveTarget(target);
+  LOGLOCK lock;
+  memcpy(log.Name, name.Text, sizeof(log.Name));
   log.Hard = hard;
   log.Append = append;
   log.Temp = temp;
-  HANDLE handle = OpenTarget(name);
+  HANDLE handle = OpenTarget(log.Name);
   if (!handle || handle == INVALID_HANDLE_VALUE) {
     RecomputeTracingOn();
     return;

@@ -6,12 +6,9 @@
 
 #include <cstdarg>
 
-#include "base/critsec.h"
-#include "base/strings.h"
-
 struct LOGSTATE {
   HANDLE Handle = nullptr;
-  STRING Name;
+  char Name[MAX_PATH + 1] = {};  // the resolved target: a path, "CONSOLE" or "STDERR"
   bool FileActive = false;
   bool DebugOutput = false;
   bool TracingOn = false;
@@ -29,8 +26,16 @@ struct LOGSTATE {
   bool AtLineStart = true;
 };
 
+// The log's recursive lock, held from construction to the end of the enclosing scope.
+class LOGLOCK {
+ public:
+  LOGLOCK();
+  ~LOGLOCK();
+  LOGLOCK(const LOGLOCK&) = delete;
+  LOGLOCK& operator=(const LOGLOCK&) = delete;
+};
+
 LOGSTATE& Log();
-CRITICALSECTION& LogLock();
 
 // Writes one trace text to the open targets: a format with its arguments, or with `args` null a plain
 // text. The writer behind logit and logitlevel.

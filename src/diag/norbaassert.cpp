@@ -4,13 +4,12 @@
 #include "diag/norbaassert.h"
 
 #include <windows.h>
+#include <shlobj.h>
 
 #include <cstdio>
 
+#include "diag/diagcontext.h"
 #include "diag/logit.h"
-#include "app/norba_win32.h"
-#include "base/filename.h"
-#include "base/osys.h"
 
 static ASSERTOBSERVER gAssertObserver = nullptr;
 
@@ -18,14 +17,9 @@ void AssertSetObserver(ASSERTOBSERVER observer) { gAssertObserver = observer; }
 
 namespace {
 
-// Name and version are set during start-up (the version with the language library); until then they
-// read as empty rather than as "<NULL>".
-const char* TextOrEmpty(const STRING& text) { return text.IsNotEmpty() ? text.c_str() : ""; }
-
-STRING ReportTitle() {
-  STRING title;
-  title.Format("Norba %s (%s)", TextOrEmpty(NORBAAPP::GetAppName()), TextOrEmpty(NORBAAPP::GetAppVersion()));
-  return title;
+// "Norba <name> (<version>)"; name and version are empty until the frame sets them.
+void ReportTitle(char* out, size_t size) {
+  snprintf(out, size, "Norba %s (%s)", DiagProgramName(), DiagProgramVersion());
 }
 
 const char* PlaceOf(const char* sourcefile) {
@@ -35,50 +29,53 @@ const char* PlaceOf(const char* sourcefile) {
   return place;
 }
 
-STRING FormatReport(const char* condition, const char* sourcefile, int line, const char* info, DWORD error) {
-  STRING errortext = error ? OSYS::GetLastErrorString(static_cast<int>(error)) : STRING("", 1252);
-  const char* format = NORBAAPP::IsGerman()
+void FormatReport(const char* condition, const char* sourcefile, int line, const char* info, DWORD error, char* out,
+                  size_t size) {
+  char errortext[257] = "";
+  if (error) DiagErrorText(error, errortext, sizeof(errortext));
+  const char* format = DiagGerman()
                            ? "    Bedingung: %s\n    Datei: %s Zeile %d\n    Code : %dL (%s)\n    Info : %s\n"
                            : "    Condition: %s\n    Location : %s line %d\n    Last Err.: %dL (%s)\n    Add. Info: %s\n";
-  char report[2048];
-  snprintf(report, sizeof(report), format, condition, PlaceOf(sourcefile), line, static_cast<int>(error),
-           errortext.c_str(), info ? info : "<null>");
-  return STRING(report, 1252);
+  snprintf(out, size, format, condition, PlaceOf(sourcefile), line, static_cast<int>(error), errortext,
+           info ? info : "<null>");
 }
 
-// "Norba_" + the upper-cased program name + "_Assert.log" in the documents folder.
-STRING FallbackAssertLog() {
-  STRING program = NORBAAPP::GetAppName();
-  program.ToUpper();
-  return FILENAME(OSYS::GetSystemPath(14).c_str(), (STRING("Norba_", 1252) + program + "_Assert.log").c_str());
+// "Norba_" + the upper-cased program name + "_Assert.log" in the documents folder; false when there is none.
+bool FallbackAssertLog(char* out, size_t size) {
+  char upper[128];
+  snprintf(upper, sizeof(upper), "%s", DiagProgramName());
+  CharUpperA(upper);
+  char program[160];
+  snprintf(program, sizeof(program), "Norba_%s_Assert.log", upper);
+  char folder[MAX_PATH + 1];
+  return DiagShellFolder(CSIDL_PERSONAL, folder, sizeof(folder)) && DiagJoin(folder, program, out, size);
 }
 
 // Appends the entry to the file `name`; false when it cannot be opened for appending.
-bool AppendEntry(const STRING& name, const STRING& title, const STRING& report) {
-  FILE* file = fopen(name.c_str(), "a");
+bool AppendEntry(const char* name, const char* title, const char* report) {
+  FILE* file = fopen(name, "a");
   if (!file) return false;
   SYSTEMTIME now;
   GetLocalTime(&now);
-  fprintf(file, "--- %s --- %04d-%02d-%02d %02d:%02d:%02d ---\n\n", title.c_str(), now.wYear, now.wMonth, now.wDay,
-          now.wHour, now.wMinute, now.wSecond);
-  fprintf(file, "%s\n\n", report.c_str());
+  fprintf(file, "--- %s --- %04d-%02d-%02d %02d:%02d:%02d ---\n\n", title, now.wYear, now.wMonth, now.wDay, now.wHour,
+          now.wMinute, now.wSecond);
+  fprintf(file, "%s\n\n", report);
   fclose(file);
   return true;
 }
 
 // Appends the entry to assert.log in the current folder, else to the documents folder (looked up only
-// then); returns the name of the file written, empty when neither opened.
-STRING AppendToAssertLog(const STRING& title, const STRING& report) {
-  STRING name("assert.log", 1252);
-  if (AppendEntry(name, title, report)) return name;
-  name = FallbackAssertLog();
-  if (name.IsNotEmpty() && AppendEntry(name, title, report)) return name;
-  return STRING("", 1252);
+// then); `logname` receives the name of the file written, empty when neither opened.
+void AppendToAssertLog(const char* title, const char* report, char* logname, size_t size) {
+  snprintf(logname, size, "assert.log");
+  if (AppendEntry(logname, title, report)) return;
+  if (FallbackAssertLog(logname, size) && AppendEntry(logname, title, report)) return;
+  snprintf(logname, size, "%s", "");
 }
 
-bool AskToContinue(const STRING& title, const STRING& logname, const STRING& report) {
+bool AskToContinue(const char* title, const char* logname, const char* report) {
   const char* format =
-      NORBAAPP::IsGerman()
+      DiagGerman()
           ? "Es ist eine unerwartete Situation aufgetreten.\n\nBitte melden Sie die Umstaende des Fehlers und die "
             "folgenden\nInformationen an uns (Datei %s):\n\n%s\nWollen Sie jetzt versuchen mit dem Programm "
             "fortzufahren?"
@@ -86,9 +83,12 @@ bool AskToContinue(const STRING& title, const STRING& logname, const STRING& rep
             "following information (logged in the %s file):\n\n%s\nDo you want to try to continue with the "
             "program?";
   char text[2500];
-  snprintf(text, sizeof(text), format, logname.c_str(), report.c_str());
-  STRING caption = title + " / " + OSYS::GetTimeString();
-  return MessageBoxA(nullptr, text, caption.c_str(), MB_YESNO | MB_ICONERROR) != IDNO;
+  snprintf(text, sizeof(text), format, logname, report);
+  char time[64];
+  DiagTimeText(time, sizeof(time));
+  char caption[256];
+  snprintf(caption, sizeof(caption), "%s / %s", title, time);
+  return MessageBoxA(nullptr, text, caption, MB_YESNO | MB_ICONERROR) != IDNO;
 }
 
 }  // namespace
@@ -116,15 +116,18 @@ int Assert(int ok, const char* condition, const char* sourcefile, int line, cons
     return 1;
   }
   REPORTING reporting;
-  STRING title = ReportTitle();
-  STRING report = FormatReport(condition, sourcefile, line, info, error);
-  logit("*** ASSERTION FAILED: \n%s\n", report.c_str());
+  char title[256];
+  ReportTitle(title, sizeof(title));
+  char report[2048];
+  FormatReport(condition, sourcefile, line, info, error, report, sizeof(report));
+  logit("*** ASSERTION FAILED: \n%s\n", report);
   // Unit tests watch the reports themselves: no log file, no box.
   if (gAssertObserver) {
     gAssertObserver(condition, sourcefile, line, info);
     return 1;
   }
-  STRING logname = AppendToAssertLog(title, report);
+  char logname[MAX_PATH + 1];
+  AppendToAssertLog(title, report, logname, sizeof(logname));
   if (LogitNoAssert() || quiet) return 1;
   if (AskToContinue(title, logname, report)) return 1;
   EndAfterAssert();
