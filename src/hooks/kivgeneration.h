@@ -33,7 +33,7 @@ int ChooseKivHookForInstallation(HASH& config);
 int ChooseKivHookForRemoval(const char* keyname);
 
 // The page function of product pages whose work is still to come: the step passes in the walking direction.
-int KivPendingPage(SETUPDIALOGBOX* wizard, DIALOG* page);
+int KivPendingPage(SETUPDIALOGBOX* wizard, DATADIALOG* page);
 
 // What every generation's dispatcher does first: trace the call.
 void TraceKivHookCall(INT_PTR event, INT_PTR a, INT_PTR value);

@@ -9,10 +9,10 @@
 #include <norba/setuphook_api.h>
 
 class SETUPDIALOGBOX;
-class DIALOG;
+class DATADIALOG;
 
 // A page function runs its page inside the wizard and returns the page result.
-typedef int (*SETUPPAGEFUNC)(SETUPDIALOGBOX* wizard, DIALOG* page);
+typedef int (*SETUPPAGEFUNC)(SETUPDIALOGBOX* wizard, DATADIALOG* page);
 
 // Seven fields, in this order; pointer-sized where a pointer or a hook value must fit (32 bits each in
 // the shipped program).
