@@ -12,18 +12,12 @@
 static const char kAssertUnit[] = "dynarray";
 static const int kDefaultIncrement = 64;
 
-// Raises the assertion `condition` (the condition's own text) when `ok` is false; returns `ok`.
-static bool Check(bool ok, const char* condition, int line, const char* info = nullptr) {
-  if (!ok) Assert(0, condition, kAssertUnit, line, info);
-  return ok;
-}
-
 DYNARRAYBASE::DYNARRAYBASE(const char* tag, int initial, int increment)
     : TypeTag(), pLock(new (std::nothrow) MUTEXSEM(false, nullptr)), ppItems(nullptr), ItemCount(0), MaxItems(0),
       IncrementBy(increment == -1 ? initial : increment), OwnerThread(0), Depth(0) {
   SetTypeTag(tag);
   if (IncrementBy < 1) IncrementBy = kDefaultIncrement;
-  Check(pLock != nullptr, "pLock", __LINE__);
+  AssertCheck(pLock != nullptr, "pLock", kAssertUnit, __LINE__);
   if (initial > 0) GrowTo(initial);
 }
 
@@ -73,7 +67,7 @@ int DYNARRAYBASE::GetMaxItems() const {
 // A new slot array of `slots` entries: the old pointers first, null behind them.
 bool DYNARRAYBASE::GrowTo(int slots) {
   void** items = new (std::nothrow) void*[static_cast<size_t>(slots)];
-  if (!Check(items != nullptr, "this->ppItems", __LINE__)) return false;
+  if (!AssertCheck(items != nullptr, "this->ppItems", kAssertUnit, __LINE__)) return false;
   for (int i = 0; i < slots; i++) items[i] = i < ItemCount ? ppItems[i] : nullptr;
   delete[] ppItems;
   ppItems = items;
@@ -93,7 +87,8 @@ void DYNARRAYBASE::ReleaseSlots() {
 bool DYNARRAYBASE::CanInsert(int pos) {
   char info[64];
   snprintf(info, sizeof(info), "%d/%d", pos, ItemCount);
-  if (!Check(pos >= 0 && pos <= ItemCount, "pos>=0 && pos<=this->ItemCount", __LINE__, info)) return false;
+  if (!AssertCheck(pos >= 0 && pos <= ItemCount, "pos>=0 && pos<=this->ItemCount", kAssertUnit, __LINE__, info))
+    return false;
   if (ItemCount >= MaxItems) {
     // The slots grow by the increment, and by half the array once that is more, so that filling a
     // large array (a long file) stays linear instead of copying the slots once per increment.
@@ -101,9 +96,9 @@ bool DYNARRAYBASE::CanInsert(int pos) {
     if (MaxItems <= INT_MAX - step)
       GrowTo(MaxItems + step);
     else
-      Check(false, "this->ppItems", __LINE__, "too many items");
+      AssertCheck(false, "this->ppItems", kAssertUnit, __LINE__, "too many items");
   }
-  return Check(ItemCount < MaxItems, "this->ItemCount<this->MaxItems", __LINE__);
+  return AssertCheck(ItemCount < MaxItems, "this->ItemCount<this->MaxItems", kAssertUnit, __LINE__);
 }
 
 void DYNARRAYBASE::PutSlot(int pos, void* item) {
@@ -113,7 +108,7 @@ void DYNARRAYBASE::PutSlot(int pos, void* item) {
 }
 
 void* DYNARRAYBASE::TakeSlot(int pos) {
-  if (!Check(pos >= 0 && pos < ItemCount, "pos>=0 && pos<this->ItemCount", __LINE__)) return nullptr;
+  if (!AssertCheck(pos >= 0 && pos < ItemCount, "pos>=0 && pos<this->ItemCount", kAssertUnit, __LINE__)) return nullptr;
   void* item = ppItems[pos];
   logitlevel(1, "DYNARRAY::DeleteItem is called for pitem= %p\n", item);
   memmove(ppItems + pos, ppItems + pos + 1, static_cast<size_t>(ItemCount - pos - 1) * sizeof(void*));
@@ -126,14 +121,14 @@ void* DYNARRAYBASE::GetSlot(int i) const {
   char info[160];
   snprintf(info, sizeof(info), "i= %d, max= %d, count= %d, type= %s, this= %p", i, MaxItems, ItemCount, TypeTag,
            static_cast<const void*>(this));
-  Check(false, "FALSE", __LINE__, info);
+  AssertCheck(false, "FALSE", kAssertUnit, __LINE__, info);
   return nullptr;
 }
 
 bool DYNARRAYBASE::Swap(int pos1, int pos2) {
   DYNARRAYLOCK lock(*this);
-  bool ok1 = Check(pos1 >= 0 && pos1 < ItemCount, "pos1>=0 && pos1<this->ItemCount", __LINE__);
-  bool ok2 = Check(pos2 >= 0 && pos2 < ItemCount, "pos2>=0 && pos2<this->ItemCount", __LINE__);
+  bool ok1 = AssertCheck(pos1 >= 0 && pos1 < ItemCount, "pos1>=0 && pos1<this->ItemCount", kAssertUnit, __LINE__);
+  bool ok2 = AssertCheck(pos2 >= 0 && pos2 < ItemCount, "pos2>=0 && pos2<this->ItemCount", kAssertUnit, __LINE__);
   if (!ok1 || !ok2) return false;
   std::swap(ppItems[pos1], ppItems[pos2]);
   return true;
@@ -159,16 +154,16 @@ bool DYNARRAYBASE::Reorder(const int* order, int count, DYNARRAYBASE* partner) {
   DYNARRAYLOCK lock(*this);
   DYNARRAYLOCK partnerlock(partner ? *partner : *this);
   if (count != ItemCount || !order || (partner && partner->ItemCount != count))
-    return Check(false, "FALSE", __LINE__, "order does not match the items");
+    return AssertCheck(false, "FALSE", kAssertUnit, __LINE__, "order does not match the items");
   if (count == 0) return true;
   // One scratch block for both arrays: once it is there, nothing can fail half-way.
   void** scratch = new (std::nothrow) void*[static_cast<size_t>(count) * (partner ? 2 : 1)];
-  if (!Check(scratch != nullptr, "this->ppItems", __LINE__)) return false;
+  if (!AssertCheck(scratch != nullptr, "this->ppItems", kAssertUnit, __LINE__)) return false;
   bool ok = Permute(ppItems, scratch, order, count);
   // `order` is a permutation now, so the partner's items move as well.
   if (ok && partner) Permute(partner->ppItems, scratch + count, order, count);
   delete[] scratch;
-  return Check(ok, "FALSE", __LINE__, "order is not a permutation");
+  return AssertCheck(ok, "FALSE", kAssertUnit, __LINE__, "order is not a permutation");
 }
 
 void DYNARRAYBASE::ExchangeSlots(DYNARRAYBASE& other) {
@@ -177,9 +172,9 @@ void DYNARRAYBASE::ExchangeSlots(DYNARRAYBASE& other) {
   std::swap(MaxItems, other.MaxItems);
 }
 
-bool DYNARRAYBASE::CheckItem(const void* item) { return Check(item != nullptr, "pitem", __LINE__); }
+bool DYNARRAYBASE::CheckItem(const void* item) { return AssertCheck(item != nullptr, "pitem", kAssertUnit, __LINE__); }
 
 int DYNARRAYBASE::ReportNoCompare() {
-  Check(false, "FALSE", __LINE__);
+  AssertCheck(false, "FALSE", kAssertUnit, __LINE__);
   return 0;
 }

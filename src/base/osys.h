@@ -5,7 +5,6 @@
 
 #include <windows.h>
 
-#include "base/filetree.h"
 #include "base/strings.h"
 
 // Stands for the language library as the module of a resource lookup.
@@ -37,8 +36,8 @@ struct OSYSTHREADPARM {
   void* Parm2;
 };
 
-// The directory services (CreateDirectoryPath, ListFiles, DeleteTree, CopyTree) come with FILETREE.
-class OSYS : public FILETREE {
+// The directory services (CreateDirectoryPath, ListFiles, DeleteTree, CopyTree) are FILETREE's.
+class OSYS {
  public:
   // The folder of shell-folder type `type` (0 programs menu, 1 startup, 2 program files, 5 application
   // data, 6/14/18/19 documents, 7 pictures, 8 desktop, 9 send-to, 10 and 11 the common programs menu and

@@ -60,7 +60,7 @@ class PROCESSHANDLES {
 
 // One row of the shell-folder table: the registry value (under Key, or the "Shell Folders" key of the
 // hive), and the shell's folder id for the fall-back.
-struct SHELLFOLDER {
+struct SHELLFOLDERSOURCE {
   int Type;
   const char* Value;
   bool Machine;
@@ -70,7 +70,7 @@ struct SHELLFOLDER {
 
 const char kShellFoldersKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 
-const SHELLFOLDER kShellFolders[] = {
+const SHELLFOLDERSOURCE kShellFolderSources[] = {
     {0, "Programs", false, CSIDL_PROGRAMS, nullptr},
     {1, "Startup", false, CSIDL_STARTUP, nullptr},
     {2, "ProgramFilesDir", true, CSIDL_PROGRAM_FILES, "Software\\Microsoft\\Windows\\CurrentVersion"},
@@ -133,10 +133,10 @@ static bool EndsWithBackslash(const STRING& text) { return text.Length() > 0 && 
 // Shell folders
 // ----------------------------------------------------------------------------------------------
 
-static const SHELLFOLDER* FindShellFolder(int type) {
+static const SHELLFOLDERSOURCE* FindShellFolder(int type) {
   // Windows 9x has no common documents folder: the common application data stands in.
   if (type == 12 && OSYS::GetWindowsVersion() < 1) type = 13;
-  for (const SHELLFOLDER& folder : kShellFolders)
+  for (const SHELLFOLDERSOURCE& folder : kShellFolderSources)
     if (folder.Type == type) return &folder;
   return nullptr;
 }
@@ -153,7 +153,7 @@ static bool ExpandEnvironment(const STRING& text, STRING& expanded) {
 }
 
 // The folder as the registry records it, read whole; false when missing or not a text.
-static bool ShellFolderFromRegistry(const SHELLFOLDER& folder, STRING& path, LONG& rc) {
+static bool ShellFolderFromRegistry(const SHELLFOLDERSOURCE& folder, STRING& path, LONG& rc) {
   REGISTRY key(folder.Machine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER, folder.Key ? folder.Key : kShellFoldersKey,
                nullptr, REGISTRY_READ);
   DWORD type = REG_NONE;
@@ -178,7 +178,7 @@ static bool ShellFolderFromShell(int folderid, STRING& path) {
   return ok;
 }
 
-static STRING ShellFolderPath(const SHELLFOLDER& folder, int type) {
+static STRING ShellFolderPath(const SHELLFOLDERSOURCE& folder, int type) {
   STRING path;
   LONG rc = ERROR_SUCCESS;
   bool ok = ShellFolderFromRegistry(folder, path, rc) && path.Length() >= 3;
@@ -202,7 +202,7 @@ static STRING ShellFolderPath(const SHELLFOLDER& folder, int type) {
 STRING OSYS::GetSystemPath(int type) {
   logitlevel(1, "[>>]OSYS::GetSystemPath %d\n", type);
   STRING result;
-  const SHELLFOLDER* folder = FindShellFolder(type);
+  const SHELLFOLDERSOURCE* folder = FindShellFolder(type);
   if (folder) {
     result = ShellFolderPath(*folder, type);
   } else {

@@ -23,16 +23,16 @@ struct SHELLSTRING {
 };
 
 // The built-in placeholders and their shell-folder types, in the order they are filled.
-struct SHELLFOLDER {
+struct SHELLPLACEHOLDER {
   const char* Name;
   int Type;
 };
-const SHELLFOLDER kShellFolders[] = {
+const SHELLPLACEHOLDER kShellPlaceholders[] = {
     {"%USERHOME%", 6},       {"%USERPROFILE%", 6},     {"%USERDOCUMENTS%", 14}, {"%USERDESKTOP%", 8},
     {"%APPDATA%", 5},        {"%ALLUSERAPPDATA%", 13}, {"%ALLUSERPROFILE%", 12}, {"%USERLIBRARY%", 5},
     {"%USERLOGS%", 18},      {"%USERDOWNLOAD%", 19},   {"%USERPICTURES%", 7},
 };
-const int kBuiltIns = sizeof(kShellFolders) / sizeof(kShellFolders[0]);
+const int kBuiltIns = sizeof(kShellPlaceholders) / sizeof(kShellPlaceholders[0]);
 
 struct SHELLTABLE {
   CRITICALSECTION Lock;
@@ -92,13 +92,13 @@ void EnsureFilled() {
   tFilling = true;
   logit("FILENAME::ShellStringsInit\n");
   STRING values[kBuiltIns];
-  for (int i = 0; i < kBuiltIns; i++) values[i] = OSYS::GetSystemPath(kShellFolders[i].Type);
+  for (int i = 0; i < kBuiltIns; i++) values[i] = OSYS::GetSystemPath(kShellPlaceholders[i].Type);
   {
     CRITICALSECTIONLOCK hold(table.Lock);
     if (!table.Filled) {
       for (int i = 0; i < kBuiltIns; i++) {
-        SHELLSTRING* slot = Slot(table, kShellFolders[i].Name);
-        if (slot && slot->Name.IsEmpty()) Store(*slot, kShellFolders[i].Name, values[i], 0);
+        SHELLSTRING* slot = Slot(table, kShellPlaceholders[i].Name);
+        if (slot && slot->Name.IsEmpty()) Store(*slot, kShellPlaceholders[i].Name, values[i], 0);
       }
       SortByValueLength(table);
       table.Filled = true;

@@ -19,7 +19,7 @@ class STREAM {
   FILE* File;
 };
 
-// The system's text for the calling thread's last error, without its line end.
+// The system's text for the calling thread's last error, without its line end (OSYS::GetLastErrorString).
 STRING LastErrorText();
 
 // The size in bytes, or -1 when the file cannot be examined or is too big for a string.

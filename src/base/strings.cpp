@@ -1,11 +1,9 @@
-// STRING and WSTRING: sizing in blocks, the 96-byte block pool, the null guard, editing, searching,
-// comparison, the hex/Base64/escape encodings and the whole-file buffer operations.
+// STRING and WSTRING: sizing in blocks, the null guard, editing, searching and comparison. The block
+// pool, the code-page bridge, the encodings and whole-file input and output have files of their own
+// (stringpool.cpp, stringcodepage.cpp, stringencoding.cpp, stringfile.cpp).
 #include "base/strings.h"
 
 #include <windows.h>
-
-#include <io.h>
-#include <share.h>
 
 #include <cctype>
 #include <climits>
@@ -14,89 +12,13 @@
 #include <cstdlib>
 #include <cstring>
 #include <cwchar>
-#include <new>
 #include <type_traits>
 
 #include "diag/logit.h"
 #include "diag/norbaassert.h"
-#include "base/critsec.h"
-#include "base/stream.h"
-#include "base/unicode.h"
+#include "base/stringinternal.h"
 
 static const char kAssertUnit[] = "strings";
-
-// Raises the assertion `condition` (the condition's own text) when `ok` is false; returns `ok`.
-static bool Check(bool ok, const char* condition, int line, const char* info = nullptr) {
-  if (!ok) Assert(0, condition, kAssertUnit, line, info);
-  return ok;
-}
-
-static int ClampedLength(size_t n) { return n > static_cast<size_t>(INT_MAX) ? INT_MAX : static_cast<int>(n); }
-
-// ---------------------------------------------------------------------------------------------------
-// Block pool: a stack of at most 127 free 96-byte blocks shared by all threads.
-
-namespace {
-const int kPoolMax = 127;
-
-struct BLOCKPOOL {
-  CRITICALSECTION Lock;
-  void* Blocks[kPoolMax] = {};
-  int Count = 0;
-};
-
-volatile LONG gPoolClosed = 0;
-
-// Made on first use (thread-safe static initialisation) and destroyed only by StringPoolRelease, so
-// strings that die during static destruction never meet a destroyed lock.
-BLOCKPOOL* Pool() {
-  static BLOCKPOOL* pool = new (std::nothrow) BLOCKPOOL();
-  return gPoolClosed ? nullptr : pool;
-}
-
-void* BlockAlloc(int size) {
-  BLOCKPOOL* pool = size == STRING_DEFAULT_BLOCK ? Pool() : nullptr;
-  if (pool) {
-    CRITICALSECTIONLOCK lock(pool->Lock);
-    if (pool->Count > 0) {
-      void* ptr = pool->Blocks[--pool->Count];
-      if (Check(ptr != nullptr, "ptr", __LINE__)) return ptr;
-    }
-  }
-  return malloc(static_cast<size_t>(size));
-}
-
-void BlockFree(void* ptr, int size) {
-  if (!ptr) return;
-  BLOCKPOOL* pool = size == STRING_DEFAULT_BLOCK ? Pool() : nullptr;
-  if (pool) {
-    CRITICALSECTIONLOCK lock(pool->Lock);
-    if (pool->Count < kPoolMax) {
-      pool->Blocks[pool->Count++] = ptr;
-      return;
-    }
-  }
-  free(ptr);
-}
-}  // namespace
-
-void StringPoolRelease() {
-  BLOCKPOOL* pool = Pool();
-  if (InterlockedExchange(&gPoolClosed, 1) || !pool) return;
-  {
-    CRITICALSECTIONLOCK lock(pool->Lock);
-    for (int i = 0; i < pool->Count; i++) free(pool->Blocks[i]);
-    pool->Count = 0;
-  }
-  delete pool;
-}
-
-int StringPoolCount() {
-  BLOCKPOOL* pool = Pool();
-  if (!pool) return 0;
-  CRITICALSECTIONLOCK lock(pool->Lock);
-  return pool->Count;
-}
 
 // ---------------------------------------------------------------------------------------------------
 // Null guard.
@@ -135,119 +57,9 @@ const wchar_t* NullGuardTextW(const wchar_t* p, const char* label) {
 }
 
 // ---------------------------------------------------------------------------------------------------
-// Code-page bridge between 8-bit text and UTF-16. The code-page converter's tables serve the code pages
-// it knows one character at a time and UTF-8 through its decoder and encoder; the system code page, code
-// pages with lead bytes and code pages without a table go to the platform, whose converters see whole
-// texts. What the platform cannot convert keeps each byte (or each unit's low byte) as it is.
-
-static bool ConvertsByTable(int codepage) {
-  if (codepage == UNICODE_CPFLAT || codepage == 1000) return true;
-  const UNICODETABLE* table = UNICODE::Get().TableInfo(codepage);
-  return table && !table->MultiByte;
-}
-
-static UINT PlatformCodePage(int codepage) {
-  return codepage == UNICODE_CPSYSTEM || codepage <= 0 ? CP_ACP : static_cast<UINT>(codepage);
-}
-
-// Copies at most `capacity` of `n` converted items to `out` and returns their number, or `n` when `out`
-// is null.
-template <typename T>
-static int Deliver(const T* from, int n, T* out, int capacity) {
-  if (!out) return n;
-  if (n > capacity) n = capacity;
-  if (n > 0) memcpy(out, from, static_cast<size_t>(n) * sizeof(T));
-  return n;
-}
-
-// Converts `len` bytes into at most `capacity` units at `out`, or counts the units when `out` is null.
-static int BytesToUnits(const char* text, int len, int codepage, wchar_t* out, int capacity) {
-  if (len <= 0) return 0;
-  if (codepage == UNICODE_CPUTF8) {
-    WSTRING units;
-    UTF8STATE state = {};
-    UNICODE::DecodeUTF8(text, len, units, state);
-    UNICODE::FinishUTF8(units, state);
-    return Deliver(units.GetBuffer(), units.Length(), out, capacity);
-  }
-  bool bytable = ConvertsByTable(codepage);
-  if (!bytable) {
-    int n = MultiByteToWideChar(PlatformCodePage(codepage), 0, text, len, out, capacity);
-    if (n > 0) return n;
-  }
-  if (!out) return len;
-  int n = len < capacity ? len : capacity;
-  const UNICODE& converter = UNICODE::Get();
-  for (int i = 0; i < n; i++) {
-    out[i] = converter.ToUnicode(static_cast<unsigned char>(text[i]), bytable ? codepage : UNICODE_CPFLAT);
-  }
-  return n;
-}
-
-// The reverse of BytesToUnits: `length` units into at most `capacity` bytes, or the count of bytes.
-static int UnitsToBytes(const wchar_t* text, int length, int codepage, char* out, int capacity) {
-  if (length <= 0) return 0;
-  if (codepage == UNICODE_CPUTF8) {
-    STRING bytes;
-    UNICODE::EncodeUTF8(text, length, bytes);
-    return Deliver(bytes.GetBuffer(), bytes.Length(), out, capacity);
-  }
-  bool bytable = ConvertsByTable(codepage);
-  if (!bytable) {
-    int n = WideCharToMultiByte(PlatformCodePage(codepage), 0, text, length, out, capacity, nullptr, nullptr);
-    if (n > 0) return n;
-  }
-  if (!out) return length;
-  int n = length < capacity ? length : capacity;
-  const UNICODE& converter = UNICODE::Get();
-  for (int i = 0; i < n; i++) {
-    out[i] = static_cast<char>(converter.FromUnicode(text[i], bytable ? codepage : UNICODE_CPFLAT));
-  }
-  return n;
-}
-
-// ---------------------------------------------------------------------------------------------------
 // Small helpers shared by the operations below.
 
-// The bytes of a NUL-terminated set; byte 0 is never a member.
 namespace {
-class BYTESET {
- public:
-  explicit BYTESET(const char* set) {
-    memset(In, 0, sizeof(In));
-    for (const unsigned char* p = reinterpret_cast<const unsigned char*>(set); *p; p++) In[*p] = true;
-  }
-  bool Has(char c) const { return In[static_cast<unsigned char>(c)] && c != 0; }
-
- private:
-  bool In[256];
-};
-
-// Collects output bytes in a fixed chunk and appends them to a string in pieces.
-class BYTESINK {
- public:
-  explicit BYTESINK(STRING& out) : Out(out) { Out.EnsureBuffer(); }
-  ~BYTESINK() { Flush(); }
-  BYTESINK(const BYTESINK&) = delete;
-  BYTESINK& operator=(const BYTESINK&) = delete;
-  void Put(char c) {
-    if (Used == static_cast<int>(sizeof(Chunk))) Flush();
-    Chunk[Used++] = c;
-  }
-  void Put(const char* p, int n) {
-    while (n-- > 0) Put(*p++);
-  }
-  void Flush() {
-    if (Used > 0) Out.Append(Chunk, Used);
-    Used = 0;
-  }
-
- private:
-  STRING& Out;
-  char Chunk[4096];
-  int Used = 0;
-};
-
 bool SameByte(char a, char b) { return a == b; }
 bool SameLetter(char a, char b) {
   return toupper(static_cast<unsigned char>(a)) == toupper(static_cast<unsigned char>(b));
@@ -295,15 +107,6 @@ int ReplaceUnits(const CH* text, int length, const CH* from, int fromlen, const 
 // Both texts null: 0; one of them null: 1.
 int NullOrder(const void* p1, const void* p2) { return (!p1 && !p2) ? 0 : 1; }
 
-int HexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
-const char kHexDigits[] = "0123456789abcdef";
-
 // Output is cut at size-1 bytes and always terminated; a null "%s" prints "(null)".
 int BoundedFormat(char* buf, size_t size, const char* format, va_list args) {
   int rc = __mingw_vsnprintf(buf, size, format, args);
@@ -338,8 +141,8 @@ STRING::STRING(const char* text, int codepage) : STRING() {
 }
 
 STRING::STRING(const char* text, int len, int blocksize) : STRING() {
-  Check(len != UNICODE_CPSYSTEM && len != UNICODE_CPFLAT, "len!=UNICODE_CPSYSTEM && len!=UNICODE_CPFLAT",
-        __LINE__);
+  AssertCheck(len != UNICODE_CPSYSTEM && len != UNICODE_CPFLAT, "len!=UNICODE_CPSYSTEM && len!=UNICODE_CPFLAT",
+              kAssertUnit, __LINE__);
   BlockSize = blocksize < 1 ? STRING_DEFAULT_BLOCK : blocksize;
   if (!text) return;
   if (len < 0) len = ClampedLength(strlen(text));
@@ -351,27 +154,6 @@ STRING::STRING(int number) : STRING() {
   snprintf(text, sizeof(text), "%d", number);
   BlockSize = 16;
   Make(ClampedLength(strlen(text)), text);
-}
-
-STRING::STRING(const wchar_t* text, int codepage) : STRING() { AssignWide(text, -1, codepage); }
-
-STRING::STRING(const wchar_t* text, int length, int codepage) : STRING() {
-  Check(length != UNICODE_CPSYSTEM && length != UNICODE_CPFLAT,
-        "length!=UNICODE_CPSYSTEM && length!=UNICODE_CPFLAT", __LINE__);
-  AssignWide(text, length, codepage);
-}
-
-STRING::STRING(const WSTRING& text, int codepage) : STRING() {
-  AssignWide(text.GetBuffer(), text.Length(), codepage);
-}
-
-void STRING::AssignWide(const wchar_t* text, int length, int codepage) {
-  CodePage = codepage;
-  if (!text) return;
-  if (length < 0) length = ClampedLength(wcslen(text));
-  int n = UnitsToBytes(text, length, codepage, nullptr, 0);
-  if (!Make(n)) return;
-  SetLen(UnitsToBytes(text, length, codepage, Buffer, n));
 }
 
 STRING::STRING(const STRING& other)
@@ -430,14 +212,14 @@ bool STRING::Grow(long long len) {
   if (len < 0 || len > STRING_MAX_LENGTH) {
     char info[64];
     snprintf(info, sizeof(info), "len= %lld", len);
-    return Check(false, "buffer", __LINE__, info);
+    return AssertCheck(false, "buffer", kAssertUnit, __LINE__, info);
   }
   long long need = len + TerminatorSize();
   if (Buffer && BufLen >= need) return true;
   long long newsize = (need / BlockSize + 1) * BlockSize;
   if (newsize > INT_MAX) newsize = need;
   char* fresh = static_cast<char*>(BlockAlloc(static_cast<int>(newsize)));
-  if (!Check(fresh != nullptr, "buffer", __LINE__)) return false;
+  if (!AssertCheck(fresh != nullptr, "buffer", kAssertUnit, __LINE__)) return false;
   memset(fresh, 0, static_cast<size_t>(newsize));
   if (Buffer) {
     memcpy(fresh, Buffer, static_cast<size_t>(StrLen < newsize ? StrLen : newsize));
@@ -496,7 +278,7 @@ bool STRING::Make(int len, const char* text) {
   int oldlen = Length();
   if (!Grow(len)) return false;
   if (text) {
-    Check(BufLen >= len + TerminatorSize(), "this->BufLen>=(len+extra)", __LINE__);
+    AssertCheck(BufLen >= len + TerminatorSize(), "this->BufLen>=(len+extra)", kAssertUnit, __LINE__);
     memcpy(Buffer, text, static_cast<size_t>(len));
   }
   if (oldlen < len && !text) memset(Buffer + oldlen, 0, static_cast<size_t>(len - oldlen));
@@ -600,7 +382,8 @@ STRING& STRING::Append(const STRING& other) {
 STRING& STRING::FormatInto(bool append, const char* format, va_list args) {
   char buf[8192];
   int rc = BoundedFormat(buf, sizeof(buf), NullGuardText(format, "Format"), args);
-  Check(rc >= 0 && rc < static_cast<int>(sizeof(buf)) - 1, "rc>=0 && rc<sizeof(buf)-1", __LINE__);
+  AssertCheck(rc >= 0 && rc < static_cast<int>(sizeof(buf)) - 1, "rc>=0 && rc<sizeof(buf)-1", kAssertUnit,
+              __LINE__);
   int len = ClampedLength(strlen(buf));
   if (append) return AppendBytes(buf, len);
   Make(len, buf);
@@ -625,7 +408,7 @@ STRING& STRING::Format(const char* format, ...) {
 }
 
 STRING& STRING::SetLength(int newlength) {
-  if (!Check(newlength >= 0, "newlength>=0", __LINE__)) return *this;
+  if (!AssertCheck(newlength >= 0, "newlength>=0", kAssertUnit, __LINE__)) return *this;
   if (newlength < Length()) SetLen(newlength);
   return *this;
 }
@@ -633,12 +416,12 @@ STRING& STRING::SetLength(int newlength) {
 STRING& STRING::DeleteLeft(int howmany) { return Delete(howmany, 0); }
 
 STRING& STRING::DeleteRight(int howmany) {
-  if (!Check(howmany >= 0, "howmany>=0", __LINE__)) return *this;
+  if (!AssertCheck(howmany >= 0, "howmany>=0", kAssertUnit, __LINE__)) return *this;
   return SetLength(howmany >= Length() ? 0 : Length() - howmany);
 }
 
 STRING& STRING::Delete(int howmany, int pos) {
-  if (!Check(howmany >= 0, "howmany>=0", __LINE__)) return *this;
+  if (!AssertCheck(howmany >= 0, "howmany>=0", kAssertUnit, __LINE__)) return *this;
   int len = Length();
   if (pos < 0 || pos >= len || howmany == 0) return *this;
   if (static_cast<long long>(pos) + howmany >= len) return SetLength(pos);
@@ -648,7 +431,7 @@ STRING& STRING::Delete(int howmany, int pos) {
 }
 
 STRING& STRING::InsertChars(int howmany, int pos, char ch) {
-  if (!Check(howmany >= 0, "howmany>=0", __LINE__)) return *this;
+  if (!AssertCheck(howmany >= 0, "howmany>=0", kAssertUnit, __LINE__)) return *this;
   int len = Length();
   if (pos < 0 || pos >= len || howmany == 0) return *this;
   if (!Grow(static_cast<long long>(len) + howmany)) return *this;
@@ -661,7 +444,7 @@ STRING& STRING::InsertChars(int howmany, int pos, char ch) {
 STRING& STRING::Insert(const char* text, int pos) {
   text = NullGuard(text, "Insert text");
   if (!text) return *this;
-  if (!Check(text != Buffer, "text!=this->Buffer", __LINE__)) return *this;
+  if (!AssertCheck(text != Buffer, "text!=this->Buffer", kAssertUnit, __LINE__)) return *this;
   int len = Length();
   if (pos < 0 || pos > len) return *this;
   if (pos == len) return Append(text);
@@ -702,7 +485,8 @@ STRING& STRING::RemoveChars(const char* set) {
 
 STRING& STRING::Trim(char how, const char* set) {
   int mode = toupper(static_cast<unsigned char>(how));
-  if (!Check(mode == 'L' || mode == 'R' || mode == 'B', "how=='L' || how=='R' || how=='B'", __LINE__))
+  if (!AssertCheck(mode == 'L' || mode == 'R' || mode == 'B', "how=='L' || how=='R' || how=='B'", kAssertUnit,
+                   __LINE__))
     return *this;
   BYTESET trim(NullGuardText(set, "Trim set"));
   if (!Buffer) return *this;
@@ -838,227 +622,6 @@ STRING operator+(const char* a, const STRING& b) {
   return STRING::Join(a, ClampedLength(strlen(a)), b.Buffer, b.Length());
 }
 
-STRING STRING::InCodePage(int codepage) const {
-  if (codepage == CodePage || !Buffer) {
-    STRING copy(*this);
-    copy.CodePage = codepage;
-    return copy;
-  }
-  STRING converted(WSTRING(*this), codepage);
-  converted.EnsureBuffer();
-  return converted;
-}
-
-// ---------------------------------------------------------------------------------------------------
-// Encodings.
-
-STRING STRING::ToHex() const {
-  STRING hex;
-  int len = Length();
-  if (!hex.Grow(2LL * len)) return hex;
-  for (int i = 0; i < len; i++) {
-    unsigned char c = static_cast<unsigned char>(Buffer[i]);
-    hex.Buffer[2 * i] = kHexDigits[c >> 4];
-    hex.Buffer[2 * i + 1] = kHexDigits[c & 15];
-  }
-  hex.SetLen(2 * len);
-  return hex;
-}
-
-// Each pair gives the value of its leading hex digits (a pair that starts with another character gives 0).
-STRING STRING::FromHex() const {
-  STRING bytes;
-  int count = Length() / 2;
-  if (!bytes.Grow(count)) return bytes;
-  for (int i = 0; i < count; i++) {
-    int high = HexValue(Buffer[2 * i]), low = HexValue(Buffer[2 * i + 1]);
-    int value = high < 0 ? 0 : low < 0 ? high : high * 16 + low;
-    bytes.Buffer[i] = static_cast<char>(value);
-  }
-  bytes.SetLen(count);
-  return bytes;
-}
-
-static const char kBase64Alphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-
-STRING STRING::ToBase64(int linebreaks) const {
-  STRING text;
-  BYTESINK out(text);
-  const unsigned char* p = reinterpret_cast<const unsigned char*>(Buffer);
-  int len = Length(), column = 0;
-  for (int i = 0; i < len; i += 3) {
-    int n = len - i < 3 ? len - i : 3;
-    unsigned group = (p[i] << 16) | (n > 1 ? p[i + 1] << 8 : 0) | (n > 2 ? p[i + 2] : 0);
-    for (int k = 0; k < 4; k++) out.Put(k <= n ? kBase64Alphabet[(group >> (18 - 6 * k)) & 63] : '=');
-    column += 4;
-    if (linebreaks && (column >= 76 || i + 3 >= len)) {
-      out.Put("\r\n", 2);
-      column = 0;
-    }
-  }
-  return text;
-}
-
-STRING STRING::FromBase64() const {
-  STRING bytes;
-  BYTESINK out(bytes);
-  unsigned bits = 0;
-  int held = 0;
-  for (int i = 0; i < Length() && Buffer[i] != '='; i++) {
-    const char* at = Buffer[i] ? strchr(kBase64Alphabet, Buffer[i]) : nullptr;
-    if (!at) continue;
-    bits = ((bits << 6) | static_cast<unsigned>(at - kBase64Alphabet)) & 0xFFFF;
-    held += 6;
-    if (held >= 8) {
-      held -= 8;
-      out.Put(static_cast<char>(bits >> held));
-    }
-  }
-  return bytes;
-}
-
-// The two-character escape of a byte that has a name, else null.
-static const char* NamedEscape(char c) {
-  switch (c) {
-    case '\\': return "\\\\";
-    case '"': return "\\\"";
-    case '\'': return "\\'";
-    case '\0': return "\\0";
-    case '\r': return "\\r";
-    case '\n': return "\\n";
-    case '\t': return "\\t";
-    case 26: return "\\z";
-    default: return nullptr;
-  }
-}
-
-STRING STRING::Escape(const char* extra) const {
-  BYTESET special(extra ? extra : "");
-  STRING text;
-  BYTESINK out(text);
-  for (int i = 0; i < Length(); i++) {
-    char c = Buffer[i];
-    unsigned char u = static_cast<unsigned char>(c);
-    if (u >= 0x20 && u <= 0x7F && c != '\\' && !special.Has(c)) {
-      out.Put(c);
-    } else if (const char* named = NamedEscape(c)) {
-      out.Put(named, 2);
-    } else {
-      const char hex[4] = {'\\', 'x', kHexDigits[u >> 4], kHexDigits[u & 15]};
-      out.Put(hex, 4);
-    }
-  }
-  return text;
-}
-
-// The byte an escape letter stands for, or -1 for a letter without meaning.
-static int EscapedByte(char c) {
-  switch (c) {
-    case 'r': return '\r';
-    case 't': return '\t';
-    case 'n': return '\n';
-    case 'z': return 26;
-    case '0': return 0;
-    case '"':
-    case '\'':
-    case '\\': return c;
-    default: return -1;
-  }
-}
-
-// Escapes never read past the text: a lone backslash at the end is kept (lenient) or dropped after the
-// assertion "FALSE"; "\x" takes the hex digits that are there (up to two), and one without any digit is
-// kept as text when lenient.
-STRING STRING::Unescape(int lenient) const {
-  STRING text;
-  BYTESINK out(text);
-  const char* p = Buffer;
-  int len = Length();
-  for (int i = 0; i < len; i++) {
-    if (p[i] != '\\') {
-      out.Put(p[i]);
-      continue;
-    }
-    if (i + 1 >= len) {
-      if (lenient)
-        out.Put('\\');
-      else
-        Check(false, "FALSE", __LINE__, p);
-      break;
-    }
-    char e = p[++i];
-    int byte = EscapedByte(e);
-    if (byte >= 0) {
-      out.Put(static_cast<char>(byte));
-    } else if (e == 'x') {
-      int digits = 0, value = 0;
-      for (; digits < 2 && i + 1 < len && HexValue(p[i + 1]) >= 0; digits++) value = value * 16 + HexValue(p[++i]);
-      if (digits < 2) Check(false, digits == 0 ? "isxdigit(xdigit[0])" : "isxdigit(xdigit[1])", __LINE__, p);
-      if (digits > 0)
-        out.Put(static_cast<char>(value));
-      else if (lenient)
-        out.Put("\\x", 2);
-    } else if (lenient) {
-      out.Put('\\');
-      out.Put(e);
-    } else {
-      Check(false, "FALSE", __LINE__, p);
-      out.Put(e);
-    }
-  }
-  return text;
-}
-
-// ---------------------------------------------------------------------------------------------------
-// Whole-file buffer, read and written through the program's file streams.
-
-
-bool STRING::Save(const char* filename, const char* mode) const {
-  filename = NullGuard(filename, "BINARY::Save");
-  logit("BINARY::Save %s\n", filename ? filename : "<NULL>");
-  STREAM stream(filename, mode ? mode : "wb");
-  FILE* file = stream.File;
-  int written = 0;
-  bool ok = false;
-  if (file) {
-    if (Length() > 0) written = static_cast<int>(fwrite(Buffer, 1, static_cast<size_t>(StrLen), file));
-    ok = written == Length() && fflush(file) == 0;
-    if (ok) ok = _commit(_fileno(file)) == 0;
-    ok = stream.Close() && ok;
-  }
-  logit("BINARY::Save returns %p, %d bytes, %s\n", static_cast<void*>(file), written,
-        ok ? "OK" : LastErrorText().c_str());
-  return ok;
-}
-
-bool STRING::Load(const char* filename, const char* mode) {
-  filename = NullGuard(filename, "BINARY::Load");
-  int size = FileSize(filename);
-  logit("BINARY::Load %s (%d bytes)\n", filename ? filename : "<NULL>", size);
-  STREAM stream(filename, mode ? mode : "rb");
-  FILE* file = stream.File;
-  bool ok = false;
-  if (file) {
-    if (size > 0) {
-      long long blocksize = (size + 65535LL) / 65536 * 65536;
-      if (blocksize <= INT_MAX) BlockSize = static_cast<int>(blocksize);
-    }
-    ok = Make(0);
-    char chunk[32768];
-    size_t got = sizeof(chunk);
-    while (ok && got == sizeof(chunk)) {
-      got = fread(chunk, 1, sizeof(chunk), file);
-      int before = Length();
-      AppendBytes(chunk, static_cast<long long>(got));
-      ok = Length() == before + static_cast<long long>(got);
-    }
-    ok = ok && !ferror(file);
-  }
-  logit("BINARY::Load returns %p, %d bytes, %s\n", static_cast<void*>(file), Length(),
-        ok ? "OK" : LastErrorText().c_str());
-  return ok;
-}
-
 // ---------------------------------------------------------------------------------------------------
 // WSTRING.
 
@@ -1066,20 +629,6 @@ WSTRING::WSTRING() { Text.Flags = STRINGFLAG_WIDE; }
 
 WSTRING::WSTRING(const wchar_t* text, int length) : WSTRING() {
   if (text) Append(text, length);
-}
-
-WSTRING::WSTRING(const char* text, int codepage) : WSTRING() {
-  if (text) AssignBytes(text, ClampedLength(strlen(text)), codepage);
-}
-
-WSTRING::WSTRING(const STRING& text) : WSTRING() {
-  if (text.Buffer) AssignBytes(text.Buffer, text.StrLen, text.CodePage);
-}
-
-void WSTRING::AssignBytes(const char* text, int len, int codepage) {
-  int units = BytesToUnits(text, len, codepage, nullptr, 0);
-  if (!Text.Grow(2LL * units)) return;
-  Text.SetLen(2 * BytesToUnits(text, len, codepage, Units(), units));
 }
 
 const wchar_t* WSTRING::c_str() const { return NullGuardW(Units(), "WSTRING c_str"); }
@@ -1116,7 +665,7 @@ WSTRING& WSTRING::Append(const wchar_t* text, int length) {
 }
 
 WSTRING& WSTRING::DeleteLeft(int howmany) {
-  if (!Check(howmany >= 0, "howmany>=0", __LINE__)) return *this;
+  if (!AssertCheck(howmany >= 0, "howmany>=0", kAssertUnit, __LINE__)) return *this;
   Text.DeleteLeft(howmany >= Length() ? Text.Length() : 2 * howmany);
   return *this;
 }

@@ -18,12 +18,6 @@ static const char kAssertUnit[] = "unicode";
 
 #define ARRAYMAX(a) (sizeof(a) / sizeof((a)[0]))
 
-// Raises the assertion `condition` (the condition's own text) when `ok` is false; returns `ok`.
-static bool Check(bool ok, const char* condition, int line, const char* info = nullptr) {
-  if (!ok) Assert(0, condition, kAssertUnit, line, info);
-  return ok;
-}
-
 namespace {
 
 // The records of the tables, in table order; their byte values come from unicode_tables.cpp.
@@ -302,8 +296,8 @@ UNICODE::UNICODE() : Tables(), NumTables(0), ReverseSize(0) {
   for (const TABLERECORD& row : kTableRecords) {
     AddTable(row.Name, row.CodePage, row.IsoName, row.GdiCharset, row.CharsetId, row.MultiByte);
   }
-  Check(NumTables <= static_cast<int>(ARRAYMAX(Tables)), "this->NumTables <= ARRAYMAX(this->Tables)",
-        __LINE__);
+  AssertCheck(NumTables <= static_cast<int>(ARRAYMAX(Tables)), "this->NumTables <= ARRAYMAX(this->Tables)",
+              kAssertUnit, __LINE__);
   logit("UNICODE::UNICODE init done\n");
   BuildReverseMap();
   logit("UNICODE::UNICODE done\n");
@@ -347,7 +341,7 @@ void UNICODE::BuildReverseMap() {
   }
   int size = highest + 1 < kReverseMapLimit ? highest + 1 : kReverseMapLimit;
   ReverseMap.reset(new (std::nothrow) int[size]);
-  if (!Check(ReverseMap != nullptr, "buffer", __LINE__)) return;
+  if (!AssertCheck(ReverseMap != nullptr, "buffer", kAssertUnit, __LINE__)) return;
   ReverseSize = size;
   for (int unit = 0; unit < size; unit++) ReverseMap[unit] = kNoEntry;
   for (int i = 0; i < count; i++) {
@@ -374,7 +368,7 @@ const UNICODETABLE* UNICODE::TableInfo(int cp) const {
 }
 
 wchar_t UNICODE::ToUnicode(unsigned char byte, int cp) const {
-  if (!Check(cp != UNICODE_CPUTF8, "cp!=UNICODE_CPUTF8", __LINE__)) return byte;
+  if (!AssertCheck(cp != UNICODE_CPUTF8, "cp!=UNICODE_CPUTF8", kAssertUnit, __LINE__)) return byte;
   if (cp == UNICODE_CPFLAT || (byte >= 32 && byte <= 127)) return byte;
   if (cp == UNICODE_CPSYSTEM) {
     wchar_t unit = 0;
@@ -386,7 +380,7 @@ wchar_t UNICODE::ToUnicode(unsigned char byte, int cp) const {
   if (idx == -1) {
     char info[32];
     snprintf(info, sizeof(info), "codepage :%d", cp);
-    Check(false, "idx!=-1", __LINE__, info);
+    AssertCheck(false, "idx!=-1", kAssertUnit, __LINE__, info);
     return L'@';
   }
   const UNICODEENTRY& entry = Entries[idx][byte];
@@ -394,7 +388,7 @@ wchar_t UNICODE::ToUnicode(unsigned char byte, int cp) const {
 }
 
 unsigned char UNICODE::FromUnicode(wchar_t wchar, int cp) const {
-  if (!Check(cp != UNICODE_CPUTF8, "cp!=UNICODE_CPUTF8", __LINE__))
+  if (!AssertCheck(cp != UNICODE_CPUTF8, "cp!=UNICODE_CPUTF8", kAssertUnit, __LINE__))
     return static_cast<unsigned char>(wchar < 128 ? wchar : '?');
   if (cp == UNICODE_CPFLAT) return static_cast<unsigned char>(wchar & 0xFF);
   if (wchar < 128) return static_cast<unsigned char>(wchar);
@@ -415,14 +409,14 @@ unsigned char UNICODE::ScanTable(int table, wchar_t wchar, int cp) const {
     const UNICODEENTRY& entry = Entries[table][byte];
     if (entry.CodePage == 0 || entry.Unit != wchar) continue;
     if (byte != 0 || !Tables[table].MultiByte) return static_cast<unsigned char>(byte);
-    Check(false, "FALSE", __LINE__);
+    AssertCheck(false, "FALSE", kAssertUnit, __LINE__);
     break;
   }
   return ConvertChar(wchar, 0, cp);
 }
 
 unsigned char UNICODE::ConvertChar(int c, int frompage, int topage) const {
-  Check(frompage != UNICODE_CPFLAT, "frompage!=UNICODE_CPFLAT", __LINE__);
+  AssertCheck(frompage != UNICODE_CPFLAT, "frompage!=UNICODE_CPFLAT", kAssertUnit, __LINE__);
   if (frompage != UNICODE_CPSYSTEM) {
     if (c >= 0 && c < 256) {
       if (IsDosPage(frompage) && topage == 1252) return DosTo1252(c);

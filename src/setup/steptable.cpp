@@ -41,23 +41,17 @@ static int LastAdvBefore(const SETUPSTEP* steps, int idend) {
   return idadv;
 }
 
-// Raises the assertion when `ok` is false; answers `ok` (the report itself lets the program go on).
-static bool Check(bool ok, const char* condition, const char* unit, int line) {
-  if (!ok) Assert(0, condition, unit, line);
-  return ok;
-}
-
 // The checks before a table is changed; the first failure is reported under the caller's unit.
 static bool TableTakesTwoPages(const SETUPSTEP* steps, int idend, int idadv, const char* unit) {
-  if (!Check(idadv >= 0, "steps[idadv].idstep==STEPADV", unit, __LINE__)) return false;
+  if (!AssertCheck(idadv >= 0, "steps[idadv].idstep==STEPADV", unit, __LINE__)) return false;
   // idend > idadv >= 0 from here on.
-  if (!Check(steps[idend - 1].idstep == STEPFINISH, "steps[idend+1].idstep==STEPFINISH", unit, __LINE__))
+  if (!AssertCheck(steps[idend - 1].idstep == STEPFINISH, "steps[idend+1].idstep==STEPFINISH", unit, __LINE__))
     return false;
-  return Check(FreeRecordsFrom(steps, idend, STEPINSERTROOM), "nfree>=STEPINSERTROOM", unit, __LINE__);
+  return AssertCheck(FreeRecordsFrom(steps, idend, STEPINSERTROOM), "nfree>=STEPINSERTROOM", unit, __LINE__);
 }
 
 bool InsertStepsBeforeAdv(SETUPSTEP* steps, const SETUPSTEP (&pages)[2], const char* unit) {
-  if (!Check(steps != nullptr, "steps", unit, __LINE__)) return false;
+  if (!AssertCheck(steps != nullptr, "steps", unit, __LINE__)) return false;
   int idend = StepTableEnd(steps);
   int idadv = LastAdvBefore(steps, idend);
   logit("STEPTABLE::InsertStepsBeforeAdv(%d, %d) end %d, STEPADV at %d\n", pages[0].idstep, pages[1].idstep,
