@@ -11,6 +11,7 @@
 #include <memory>
 #include <new>
 
+#include "diag/diagcontext.h"
 #include "diag/logit.h"
 #include "diag/norbaassert.h"
 #include "base/dllinterface.h"
@@ -24,18 +25,6 @@ static const DWORD kLongestText = 65536;
 static const unsigned kThreadStackSize = 32768;
 
 namespace {
-
-// A text the system allocated with LocalAlloc, freed with the object.
-class LOCALTEXT {
- public:
-  LOCALTEXT() = default;
-  ~LOCALTEXT() {
-    if (Text) LocalFree(Text);
-  }
-  LOCALTEXT(const LOCALTEXT&) = delete;
-  LOCALTEXT& operator=(const LOCALTEXT&) = delete;
-  char* Text = nullptr;
-};
 
 // Both handles of a started process, closed with the object unless handed over.
 class PROCESSHANDLES {
@@ -386,13 +375,9 @@ void OSYS::Sleep(int ms) { ::Sleep(ms < 0 ? INFINITE : static_cast<DWORD>(ms)); 
 
 STRING OSYS::GetLastErrorString(int code) {
   DWORD error = code == OSYS_LAST_ERROR ? GetLastError() : static_cast<DWORD>(code);
-  LOCALTEXT text;
-  DWORD n = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                           nullptr, error, 0, reinterpret_cast<LPSTR>(&text.Text), 0, nullptr);
-  if (n == 0 || !text.Text) return STRING("<no error>", 1252);
-  if (n > 256) n = 256;
-  while (n > 0 && (text.Text[n - 1] == '\r' || text.Text[n - 1] == '\n')) n--;
-  return n > 0 ? STRING(text.Text, static_cast<int>(n), 0) : STRING("<no error>", 1252);
+  char text[257];
+  DiagErrorText(error, text, sizeof(text));
+  return STRING(text, 1252);
 }
 
 STRING OSYS::GetDateString() {
@@ -484,19 +469,9 @@ int OSYS::WindowsVersionCode(DWORD platform, DWORD major, DWORD minor) {
   return 9;
 }
 
-// The version as Windows really is: RtlGetVersion is not subject to the compatibility shims that make
-// GetVersionEx report Windows 8 on later systems.
 static int ReadWindowsVersion() {
-  typedef LONG(WINAPI * RTLGETVERSION)(OSVERSIONINFOW*);
-  auto getversion = LookupSystemProc<RTLGETVERSION>("ntdll.dll", "RtlGetVersion");
-  OSVERSIONINFOW info = {};
-  info.dwOSVersionInfoSize = sizeof(info);
-  if (getversion && getversion(&info) == 0)
-    return OSYS::WindowsVersionCode(info.dwPlatformId, info.dwMajorVersion, info.dwMinorVersion);
-  OSVERSIONINFOA old = {};
-  old.dwOSVersionInfoSize = sizeof(old);
-  if (!GetVersionExA(&old)) return 0;
-  return OSYS::WindowsVersionCode(old.dwPlatformId, old.dwMajorVersion, old.dwMinorVersion);
+  DWORD platform = 0, major = 0, minor = 0;
+  return DiagWindowsVersion(&platform, &major, &minor) ? OSYS::WindowsVersionCode(platform, major, minor) : 0;
 }
 
 int OSYS::GetWindowsVersion() {

@@ -22,6 +22,18 @@ bool CopyText(const char* text, char* out, size_t size) {
   return n >= 0 && static_cast<size_t>(n) < size;
 }
 
+// A text the system allocated with LocalAlloc, freed with the object.
+class LOCALTEXT {
+ public:
+  LOCALTEXT() = default;
+  ~LOCALTEXT() {
+    if (Text) LocalFree(Text);
+  }
+  LOCALTEXT(const LOCALTEXT&) = delete;
+  LOCALTEXT& operator=(const LOCALTEXT&) = delete;
+  char* Text = nullptr;
+};
+
 bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 
 bool IsAbsolute(const char* name) {
@@ -81,18 +93,17 @@ bool DiagUserName(char* out, size_t size) {
 }
 
 void DiagErrorText(DWORD error, char* out, size_t size) {
-  char* text = nullptr;
+  LOCALTEXT text;
   DWORD n = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                           nullptr, error, 0, reinterpret_cast<LPSTR>(&text), 0, nullptr);
-  while (n > 0 && text && (text[n - 1] == '\r' || text[n - 1] == '\n')) n--;
-  if (n == 0 || !text) {
+                           nullptr, error, 0, reinterpret_cast<LPSTR>(&text.Text), 0, nullptr);
+  while (n > 0 && text.Text && (text.Text[n - 1] == '\r' || text.Text[n - 1] == '\n')) n--;
+  if (n == 0 || !text.Text) {
     CopyText("<no error>", out, size);
   } else if (size > 0) {
     size_t keep = n < size ? n : size - 1;
-    memcpy(out, text, keep);
+    memcpy(out, text.Text, keep);
     out[keep] = '\0';
   }
-  if (text) LocalFree(text);
 }
 
 void DiagTimeText(char* out, size_t size) {

@@ -26,11 +26,11 @@ void JoinParagraphLines(WSTRING& text) {
 
 // The first blank after column `width` of each line becomes a line break.
 void WrapLines(WSTRING& text, int width) {
-  int column = 0;
+  int column = 0;  // characters in front of the current one on its line
   for (int i = 0; i < text.Length(); i++) {
     if (text[i] == L'\r') {
       column = 0;
-    } else if (text[i] == L' ' && column > width) {
+    } else if (text[i] == L' ' && column >= width) {
       text[i] = L'\r';
       column = 0;
     } else {
