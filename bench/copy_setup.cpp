@@ -21,6 +21,7 @@
 #include "install/registration.h"
 #include "install/uninstallrecord.h"
 #include "setup/setupconfig.h"
+#include "ui/windows_win32.h"
 
 namespace {
 
@@ -69,10 +70,7 @@ bool RunCopy(COPYRUN& run) {
   arg.Run = &run;
   HANDLE thread = OSYS::CreateThread(SETUP::ActualCopy, &arg);
   if (!thread) return false;
-  MSG msg;
-  while (MsgWaitForMultipleObjects(1, &thread, FALSE, INFINITE, QS_ALLINPUT) != WAIT_OBJECT_0) {
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
-  }
+  WinWaitForSingleObject(thread, INFINITE);
   OSYS::CloseHandle(thread);
   return true;
 }
