@@ -7,7 +7,10 @@
 #include "app/norba_win32.h"
 #include "base/filename.h"
 #include "base/osys.h"
+#include "hooks/kivgeneration.h"
 #include "hooks/setuphook.h"
+#include "install/copypage.h"
+#include "install/prerequisites.h"
 #include "setup/setuprun.h"
 #include "uninstall/uninstall.h"
 
@@ -21,6 +24,21 @@ static void SetWorkingDirectory(const char* programpath) {
   if (TestArg("AUTODIR")) OSYS::SetCurrentDirectory(FolderOfFile(STRING(programpath, 1252)).c_str());
 }
 
+// What the installation run takes from the actions and hooks above it.
+static INSTALLACTIONS InstallationActions() {
+  INSTALLACTIONS actions;
+  actions.HideRequested = TestArg("HIDE") != 0;
+  actions.CopyPage = CopyPage;
+  actions.ShortcutsPage = ShortcutsPassOver;
+  actions.CheckPrerequisite = [](const char* checkdll) {
+    return CheckRequiredLibraries(checkdll, OSYS::GetWindowsVersion());
+  };
+  actions.ChooseProductHook = [](HASH& config) { ChooseKivHookForInstallation(config); };
+  actions.SetupHook = []() { return SetupHook; };
+  actions.NewSetupHook = []() { return NewSetupHook; };
+  return actions;
+}
+
 static void Dispatch(const char* programpath, int* exitcode) {
   if (RunAdminCommand(exitcode)) return;
   if (TestArgValue("ORDER", 0)) return;
@@ -28,7 +46,7 @@ static void Dispatch(const char* programpath, int* exitcode) {
     RunUninstall(programpath);
     return;
   }
-  RunInstallation();
+  *exitcode = RunInstallation(InstallationActions());
 }
 
 int SetupMain(int count, char** arguments, char** environment) {

@@ -60,6 +60,7 @@ void COPYSTEP::Execute() {
   logit("[>>]SETUP::ActualCopy to %s, type %s\n", Run.InstallFolder.c_str(), PATHTEXT(Run.InstallType).c_str());
   Begin();
   if (!CopyFiles()) {
+    Run.Cancelled = true;
     FinishCancelled();
     logit("[<<]SETUP::ActualCopy cancelled\n");
     return;

@@ -20,6 +20,7 @@ struct COPYRUN {
   STRING LicenseText;          // the agreement the user accepted, one paragraph per line; empty: none shown
   bool Hidden = false;         // a hidden unattended run: nobody sees or answers a question
   int* CustomAdmin = nullptr;  // the run-wide custom-admin flag, set to 1 when a custom archive brings admin.ini
+  bool Cancelled = false;      // set by the step when it took its cancel path
 };
 
 // The thread argument. It belongs to the copy page and lives until the thread has ended.

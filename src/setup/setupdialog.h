@@ -33,6 +33,10 @@ class SETUPDIALOGBOX : public DATADIALOGBOX {
   // button, and returns the button that ended the page.
   int RunPage(DATADIALOG* page);
 
+  // Ends the walk with 0 once the running page returns, without the cancel question (the page could not
+  // go on and has said why).
+  void EndWizard() { Abandoned = true; }
+
   // Unattended answers replayed into the pages (null: interactive), and whether the wizard stays hidden.
   void SetUnattended(const HASH* answers, bool hidden);
 
@@ -66,5 +70,5 @@ class SETUPDIALOGBOX : public DATADIALOGBOX {
   HLINE3D ButtonLine;
   const HASH* Unattended = nullptr;
   bool Hidden = false;
-  bool Abandoned = false;  // a hidden page had no recorded result: the walk ends with 0
+  bool Abandoned = false;  // the walk ends with 0 after the running page (EndWizard)
 };
