@@ -108,8 +108,9 @@ int AgreementPage(SETUPDIALOGBOX* wizard, DATADIALOG* page) {
   if (agree.IsNotEmpty()) CheckDlgButton(window, IDC_AGREEMENT_ACCEPT, static_cast<UINT>(agree.atoi()));
   FollowAcceptance(window);
   bool accepted = IsDlgButtonChecked(window, IDC_AGREEMENT_ACCEPT) == BST_CHECKED;
-  if (ConfigFlag(config, KEY_INSTALLSKIPLICENSE) && accepted) return PAGE_NEXT;
-  int result = wizard->RunPage(page);
+  bool skip = ConfigFlag(config, KEY_INSTALLSKIPLICENSE) && accepted;
+  int result = skip ? PAGE_NEXT : wizard->RunPage(page);
+  // The font goes with this function; the text field must not keep it.
   SendDlgItemMessageW(window, IDC_AGREEMENT_TEXT, WM_SETFONT, 0, FALSE);
   return result;
 }
