@@ -15,6 +15,7 @@
 
 #include "base/osys.h"
 #include "ids.h"
+#include "ownedwin32.h"
 
 namespace {
 
@@ -147,15 +148,6 @@ const std::vector<const wchar_t*> kTerminalGroups[] = {
     {L"putty", L"gnome", L"securecrt"}, {L"attachmate", L"pcomm"}, {L"procomm"}};
 
 // --- Helpers ---
-
-struct FreeModule {
-    void operator()(HMODULE module) const { FreeLibrary(module); }
-};
-struct DestroyWindowOf {
-    void operator()(HWND window) const { DestroyWindow(window); }
-};
-using Module = std::unique_ptr<HINSTANCE__, FreeModule>;
-using Window = std::unique_ptr<HWND__, DestroyWindowOf>;
 
 Module Load(const char* file, DWORD flags = LOAD_LIBRARY_AS_DATAFILE) {
     std::string path = std::string(NORBA_TEST_DIST_DIR) + "\\" + file;
