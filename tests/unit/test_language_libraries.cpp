@@ -15,6 +15,7 @@
 
 #include "base/osys.h"
 #include "ids.h"
+#include "libraryresources.h"
 #include "ownedwin32.h"
 
 namespace {
@@ -171,12 +172,6 @@ Window CreateLayout(HMODULE library, UINT id, HWND parent) {
     if (!layout) return nullptr;
     return Window(CreateDialogIndirectParamW(GetModuleHandleW(nullptr), static_cast<LPCDLGTEMPLATEW>(layout), parent,
                                              IgnoreMessages, 0));
-}
-
-std::wstring LoadText(HMODULE library, UINT id) {
-    const wchar_t* text = nullptr;
-    int length = LoadStringW(library, id, reinterpret_cast<LPWSTR>(&text), 0);
-    return length > 0 && text ? std::wstring(text, static_cast<size_t>(length)) : std::wstring();
 }
 
 std::wstring WindowText(HWND window) {

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "ids.h"
+#include "libraryresources.h"
 #include "ownedwin32.h"
 #include "ui/dialoglayout.h"
 
@@ -49,17 +50,6 @@ Module Load(const char* file) {
   std::string path = std::string(NORBA_TEST_DIST_DIR) + "\\" + file;
   std::replace(path.begin(), path.end(), '/', '\\');
   return Module(LoadLibraryA(path.c_str()));
-}
-
-BOOL CALLBACK AddLayoutId(HMODULE, LPCWSTR, LPWSTR name, LONG_PTR ids) {
-  if (IS_INTRESOURCE(name)) reinterpret_cast<std::set<int>*>(ids)->insert(static_cast<int>(LOWORD(name)));
-  return TRUE;
-}
-
-std::set<int> LayoutIds(HMODULE library) {
-  std::set<int> ids;
-  EnumResourceNamesW(library, reinterpret_cast<LPCWSTR>(RT_DIALOG), AddLayoutId, reinterpret_cast<LONG_PTR>(&ids));
-  return ids;
 }
 
 INT_PTR CALLBACK IgnoreMessages(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
