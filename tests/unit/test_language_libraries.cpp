@@ -15,6 +15,8 @@
 
 #include "base/osys.h"
 #include "ids.h"
+#include "libraryresources.h"
+#include "ownedwin32.h"
 
 namespace {
 
@@ -148,15 +150,6 @@ const std::vector<const wchar_t*> kTerminalGroups[] = {
 
 // --- Helpers ---
 
-struct FreeModule {
-    void operator()(HMODULE module) const { FreeLibrary(module); }
-};
-struct DestroyWindowOf {
-    void operator()(HWND window) const { DestroyWindow(window); }
-};
-using Module = std::unique_ptr<HINSTANCE__, FreeModule>;
-using Window = std::unique_ptr<HWND__, DestroyWindowOf>;
-
 Module Load(const char* file, DWORD flags = LOAD_LIBRARY_AS_DATAFILE) {
     std::string path = std::string(NORBA_TEST_DIST_DIR) + "\\" + file;
     for (char& c : path) c = c == '/' ? '\\' : c;
@@ -179,12 +172,6 @@ Window CreateLayout(HMODULE library, UINT id, HWND parent) {
     if (!layout) return nullptr;
     return Window(CreateDialogIndirectParamW(GetModuleHandleW(nullptr), static_cast<LPCDLGTEMPLATEW>(layout), parent,
                                              IgnoreMessages, 0));
-}
-
-std::wstring LoadText(HMODULE library, UINT id) {
-    const wchar_t* text = nullptr;
-    int length = LoadStringW(library, id, reinterpret_cast<LPWSTR>(&text), 0);
-    return length > 0 && text ? std::wstring(text, static_cast<size_t>(length)) : std::wstring();
 }
 
 std::wstring WindowText(HWND window) {
