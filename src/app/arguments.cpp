@@ -1,4 +1,5 @@
-// Program arguments: splitting the command line and the lookups TestArg, TestArgValue, GetArgValue.
+// Program arguments: splitting the command line and the lookups TestArg, TestArgValue, GetArgValue, over the
+// whole list or over the command line alone.
 // An argument is a switch when it starts with "/" or "-"; the first matching element wins.
 #include <cstring>
 #include <vector>
@@ -84,36 +85,74 @@ int TestArg(const char* name) {
   return found;
 }
 
-int TestArgValue(const char* name, int index) {
+// The value-carrying occurrences among elements 1 to end-1: "-" and exactly the name, or "/", the name
+// and ":".
+static int CountValueForms(const char* name, int index, int end) {
   const STRINGARRAY& args = ProgramArguments();
   int count = 0;
-  for (int i = 1; i < args.Count() && count <= index; i++) {
+  for (int i = 1; i < end && count <= index; i++) {
     const char* after;
     if (!SwitchHasPrefix(args[i], name, &after)) continue;
     bool dashform = args[i][0] == '-' && *after == '\0';
     bool slashform = args[i][0] == '/' && *after == ':';
     if (dashform || slashform) count++;
   }
-  int found = index >= 0 && count > index;
-  logit("TestArgValue(\"%s\", %d) returned %d\n", name, index, found);
-  return found;
+  return index >= 0 && count > index;
 }
 
-STRING GetArgValue(const char* name, int index) {
+// The value of occurrence `index` among elements 1 to end-1; a dash form takes the next element, which
+// must lie before `end` too (a dash form ending the command line never takes a commandline.ini line).
+static STRING ValueOf(const char* name, int index, int end) {
   const STRINGARRAY& args = ProgramArguments();
   STRING value;
   int count = 0;
-  for (int i = 1; i < args.Count(); i++) {
+  for (int i = 1; i < end; i++) {
     const char* after;
     if (!SwitchHasPrefix(args[i], name, &after)) continue;
     if (count++ != index) continue;
     if (args[i][0] == '-') {
-      if (i + 1 < args.Count()) value = args[i + 1];
+      if (i + 1 < end) value = args[i + 1];
     } else {
       value = STRING(*after == ':' ? after + 1 : after, 1252);
     }
     break;
   }
+  return value;
+}
+
+static int& CommandLineCount() {
+  static int count = 0;
+  return count;
+}
+
+void SetCommandLineArgumentCount(int count) { CommandLineCount() = count; }
+
+// The end of the command line's elements in the list as it is now.
+static int CommandLineEnd() {
+  int count = ProgramArguments().Count();
+  return CommandLineCount() < count ? CommandLineCount() : count;
+}
+
+int TestArgValue(const char* name, int index) {
+  int found = CountValueForms(name, index, ProgramArguments().Count());
+  logit("TestArgValue(\"%s\", %d) returned %d\n", name, index, found);
+  return found;
+}
+
+STRING GetArgValue(const char* name, int index) {
+  STRING value = ValueOf(name, index, ProgramArguments().Count());
   logit("GetArgValue(\"%s\", %d) returned %s\n", name, index, value.IsEmpty() ? "<NULL>" : value.c_str());
+  return value;
+}
+
+int TestCommandLineArgValue(const char* name, int index) {
+  int found = CountValueForms(name, index, CommandLineEnd());
+  logit("TestCommandLineArgValue(\"%s\", %d) returned %d\n", name, index, found);
+  return found;
+}
+
+STRING GetCommandLineArgValue(const char* name, int index) {
+  STRING value = ValueOf(name, index, CommandLineEnd());
+  logit("GetCommandLineArgValue(\"%s\", %d) returned %s\n", name, index, value.IsEmpty() ? "<NULL>" : value.c_str());
   return value;
 }

@@ -39,8 +39,11 @@ static INSTALLACTIONS InstallationActions() {
   return actions;
 }
 
+// Admin commands are read from the command line alone, never from a commandline.ini.
+static const ADMINARGUMENTS kAdminArguments = {TestCommandLineArgValue, GetCommandLineArgValue, TestArg};
+
 static void Dispatch(const char* programpath, int* exitcode) {
-  if (RunAdminCommand(exitcode)) return;
+  if (RunAdminCommand(kAdminArguments, SetupHook, exitcode)) return;
   if (TestArgValue("ORDER", 0)) return;
   if (TestArgValue("REMOVE", 0)) {
     RunUninstall(programpath);

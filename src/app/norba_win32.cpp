@@ -165,6 +165,7 @@ void NORBAAPP::AcquireArguments(const STRINGARRAY& raw, int fallbacklanguage) {
     LogitOption(raw[i].c_str());
     ProgramArguments().Add(raw[i]);
   }
+  SetCommandLineArgumentCount(raw.Count());
   for (int i = 0; i < files.Count(); i++) AppendArgumentFile(files[i], isservice);
 
   logit("NORBAAPP arguments acquired\n");

@@ -57,10 +57,18 @@ STRINGARRAY& ProgramArguments();
 // `wholeline` receives the command line without leading and trailing blanks.
 void SplitCommandLine(const char* commandline, const char* selfpath, STRINGARRAY& out, STRING& wholeline);
 
+// How many leading elements of that list came from the command line, the program path included; the
+// commandline.ini lines follow them. The frame sets it when it acquires the arguments.
+void SetCommandLineArgumentCount(int count);
+
 // Argument lookup; names match without regard to case and the first match wins.
 int TestArg(const char* name);
 int TestArgValue(const char* name, int index);
 STRING GetArgValue(const char* name, int index);
+// The same lookups over the command line alone: for arguments that only whoever started the program may
+// give, never a commandline.ini that lies in the folder it was started from (the admin commands).
+int TestCommandLineArgValue(const char* name, int index);
+STRING GetCommandLineArgValue(const char* name, int index);
 
 // The folder part of a path, without its trailing backslash: C:\a\b.exe gives C:\a, D:\b.exe gives D:.
 // For joining names to it; never a folder to make current or to compare (to Windows "D:" alone is the

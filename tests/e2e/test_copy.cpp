@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "scopedenvironment.h"
 #include "uidriver.h"
 #include "ziptestarchive.h"
 
@@ -41,20 +42,6 @@ std::vector<std::string> Split(const std::string& text, char separator) {
   }
   return parts;
 }
-
-// An environment variable of this process (inherited by the probe and its children), removed at the end.
-class ScopedEnvironment {
- public:
-  ScopedEnvironment(const char* name, const std::string& value) : name_(name) {
-    SetEnvironmentVariableA(name, value.c_str());
-  }
-  ~ScopedEnvironment() { SetEnvironmentVariableA(name_, nullptr); }
-  ScopedEnvironment(const ScopedEnvironment&) = delete;
-  ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
-
- private:
-  const char* name_;
-};
 
 // A file held open without sharing, as a running program holds its executable: nobody can replace it.
 class LockedFile {

@@ -161,6 +161,11 @@ TEST(AcquireArguments, CommandLineComesBeforeTheArgumentFiles) {
   EXPECT_EQ(args, std::vector<std::string>({"/WORKDIR:C:\\a", "/WORKDIR:C:\\b", "", "/LANG:FRENCH", "/HIDE", "/LAST"}));
   EXPECT_STREQ("C:\\a", GetArgValue("WORKDIR", 0).c_str());
   EXPECT_EQ(12, gLocale);
+  // The command-line lookups stop where the argument files begin.
+  EXPECT_TRUE(TestArgValue("WORKDIR", 1) && TestArgValue("LANG", 0));
+  EXPECT_FALSE(TestCommandLineArgValue("WORKDIR", 1) || TestCommandLineArgValue("LANG", 0));
+  EXPECT_STREQ("C:\\a", GetCommandLineArgValue("WORKDIR", 0).c_str());
+  EXPECT_TRUE(GetCommandLineArgValue("WORKDIR", 1).IsEmpty());
   // The program folder becomes current while the arguments are acquired.
   char cwd[MAX_PATH];
   GetCurrentDirectoryA(sizeof(cwd), cwd);

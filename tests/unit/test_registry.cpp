@@ -2,7 +2,6 @@
 // type, caller buffers, writes, and value and key deletion. Every test works below a key of its own
 // under "Software\Norba\" (in HKEY_CURRENT_USER or HKEY_LOCAL_MACHINE) and removes it at the end.
 #include <gtest/gtest.h>
-#include <shlwapi.h>
 #include <windows.h>
 
 #include <string>
@@ -10,85 +9,15 @@
 
 #include "assertreports.h"
 #include "base/registry.h"
+#include "testregistrykey.h"
 
 namespace {
 
-const char kBase[] = "Software\\Norba\\";
+using regtest::kBase;
+using regtest::TestKey;
+using regtest::Typed;
 
 std::string Bytes(const STRING& s) { return std::string(s.GetBuffer() ? s.GetBuffer() : "", s.Length()); }
-
-// A value's type and bytes as one text, to compare both at once.
-std::string Typed(DWORD type, const std::string& data) { return std::to_string(type) + ":" + data; }
-
-// A key "Software\Norba\<unique name>" in one hive, deleted with the object in both registry views,
-// together with "Software\Norba" when nothing else is left in it.
-class TestKey {
- public:
-  explicit TestKey(HKEY hive) : hive_(hive) {
-    static int counter = 0;
-    name_ = "norba-test-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(GetTickCount()) + "-" +
-            std::to_string(++counter);
-  }
-  ~TestKey() {
-    for (REGSAM view : {KEY_WOW64_64KEY, KEY_WOW64_32KEY}) {
-      HKEY parent = nullptr;
-      if (RegOpenKeyExA(hive_, "Software\\Norba", 0, KEY_ALL_ACCESS | view, &parent) != ERROR_SUCCESS) continue;
-      SHDeleteKeyA(parent, name_.c_str());
-      RegCloseKey(parent);
-      HKEY software = nullptr;
-      if (RegOpenKeyExA(hive_, "Software", 0, KEY_READ | view, &software) != ERROR_SUCCESS) continue;
-      RegDeleteKeyA(software, "Norba");  // only when empty
-      RegCloseKey(software);
-    }
-  }
-  TestKey(const TestKey&) = delete;
-  TestKey& operator=(const TestKey&) = delete;
-
-  const std::string& Name() const { return name_; }
-  std::string Path(const std::string& below = "") const {
-    return std::string(kBase) + name_ + (below.empty() ? "" : "\\" + below);
-  }
-  // Whether the key (or a key below it) exists, looked at with plain Windows calls.
-  bool Exists(const std::string& below = "", REGSAM view = 0) const {
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(hive_, Path(below).c_str(), 0, KEY_READ | view, &key) != ERROR_SUCCESS) return false;
-    RegCloseKey(key);
-    return true;
-  }
-  void Create(const std::string& below = "", REGSAM view = 0) const {
-    HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyExA(hive_, Path(below).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | view, nullptr, &key, nullptr),
-              ERROR_SUCCESS);
-    RegCloseKey(key);
-  }
-  // Writes a value with plain Windows calls, exactly the bytes given.
-  void SetRaw(const char* value, DWORD type, const std::string& data) const {
-    HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyExA(hive_, Path().c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
-              ERROR_SUCCESS);
-    EXPECT_EQ(RegSetValueExA(key, value, 0, type, reinterpret_cast<const BYTE*>(data.data()),
-                             static_cast<DWORD>(data.size())),
-              ERROR_SUCCESS);
-    RegCloseKey(key);
-  }
-  // The type and bytes of a value as Windows stores them (see Typed), or "<missing>".
-  std::string Raw(const char* value) const {
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(hive_, Path().c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return "<missing>";
-    DWORD size = 0;
-    DWORD type = REG_NONE;
-    LONG rc = RegQueryValueExA(key, value, nullptr, &type, nullptr, &size);
-    std::string data(size, '\0');
-    if (rc == ERROR_SUCCESS && size > 0)
-      rc = RegQueryValueExA(key, value, nullptr, &type, reinterpret_cast<BYTE*>(&data[0]), &size);
-    RegCloseKey(key);
-    return rc == ERROR_SUCCESS ? Typed(type, data) : "<missing>";
-  }
-
- private:
-  HKEY hive_;
-  std::string name_;
-};
 
 class RegistryTest : public AssertReportsTest {};
 

@@ -1,0 +1,90 @@
+// A registry key of one test below "Software\Norba\" with a unique name, read and written with plain
+// Windows calls, and deleted with everything below it (in both registry views) when the object goes.
+#pragma once
+
+#include <shlwapi.h>
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace regtest {
+
+const char kBase[] = "Software\\Norba\\";
+
+// A value's type and bytes as one text, to compare both at once.
+inline std::string Typed(DWORD type, const std::string& data) { return std::to_string(type) + ":" + data; }
+
+// The key itself is not created: the code under test may do that. "Software\Norba" goes too when nothing
+// else is left in it.
+class TestKey {
+ public:
+  explicit TestKey(HKEY hive) : hive_(hive) {
+    static int counter = 0;
+    name_ = "norba-test-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(GetTickCount()) + "-" +
+            std::to_string(++counter);
+  }
+  ~TestKey() {
+    for (REGSAM view : {KEY_WOW64_64KEY, KEY_WOW64_32KEY}) {
+      HKEY parent = nullptr;
+      if (RegOpenKeyExA(hive_, "Software\\Norba", 0, KEY_ALL_ACCESS | view, &parent) != ERROR_SUCCESS) continue;
+      SHDeleteKeyA(parent, name_.c_str());
+      RegCloseKey(parent);
+      HKEY software = nullptr;
+      if (RegOpenKeyExA(hive_, "Software", 0, KEY_READ | view, &software) != ERROR_SUCCESS) continue;
+      RegDeleteKeyA(software, "Norba");  // only when empty
+      RegCloseKey(software);
+    }
+  }
+  TestKey(const TestKey&) = delete;
+  TestKey& operator=(const TestKey&) = delete;
+
+  const std::string& Name() const { return name_; }
+  std::string Path(const std::string& below = "") const {
+    return std::string(kBase) + name_ + (below.empty() ? "" : "\\" + below);
+  }
+  // Whether the key (or a key below it) exists.
+  bool Exists(const std::string& below = "", REGSAM view = 0) const {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(hive_, Path(below).c_str(), 0, KEY_READ | view, &key) != ERROR_SUCCESS) return false;
+    RegCloseKey(key);
+    return true;
+  }
+  void Create(const std::string& below = "", REGSAM view = 0) const {
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExA(hive_, Path(below).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | view, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    RegCloseKey(key);
+  }
+  // Writes a value, exactly the bytes given.
+  void SetRaw(const char* value, DWORD type, const std::string& data) const {
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExA(hive_, Path().c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    EXPECT_EQ(RegSetValueExA(key, value, 0, type, reinterpret_cast<const BYTE*>(data.data()),
+                             static_cast<DWORD>(data.size())),
+              ERROR_SUCCESS);
+    RegCloseKey(key);
+  }
+  // The type and bytes of a value of the key (or of a key below it) as Windows stores them (see Typed),
+  // or "<missing>".
+  std::string Raw(const char* value, const std::string& below = "") const {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(hive_, Path(below).c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return "<missing>";
+    DWORD size = 0;
+    DWORD type = REG_NONE;
+    LONG rc = RegQueryValueExA(key, value, nullptr, &type, nullptr, &size);
+    std::string data(size, '\0');
+    if (rc == ERROR_SUCCESS && size > 0)
+      rc = RegQueryValueExA(key, value, nullptr, &type, reinterpret_cast<BYTE*>(&data[0]), &size);
+    RegCloseKey(key);
+    return rc == ERROR_SUCCESS ? Typed(type, data) : "<missing>";
+  }
+
+ private:
+  HKEY hive_;
+  std::string name_;
+};
+
+}  // namespace regtest
