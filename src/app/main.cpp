@@ -39,6 +39,18 @@ static INSTALLACTIONS InstallationActions() {
   return actions;
 }
 
+// What the uninstaller takes from the hooks above it.
+static UNINSTALLACTIONS UninstallActions() {
+  UNINSTALLACTIONS actions;
+  actions.KeyName = GetArgValue("REMOVE", 0);
+  actions.Final = TestArg("FINAL") != 0;
+  actions.Hide = TestArg("HIDE") != 0;
+  actions.ChooseProductHook = [](const char* keyname) { ChooseKivHookForRemoval(keyname); };
+  actions.Services.SetupHook = []() { return SetupHook; };
+  actions.Services.NewSetupHook = []() { return NewSetupHook; };
+  return actions;
+}
+
 // Admin commands are read from the command line alone, never from a commandline.ini.
 static const ADMINARGUMENTS kAdminArguments = {TestCommandLineArgValue, GetCommandLineArgValue, TestArg};
 
@@ -46,7 +58,7 @@ static void Dispatch(const char* programpath, int* exitcode) {
   if (RunAdminCommand(kAdminArguments, SetupHook, exitcode)) return;
   if (TestArgValue("ORDER", 0)) return;
   if (TestArgValue("REMOVE", 0)) {
-    RunUninstall(programpath);
+    *exitcode = RunUninstall(programpath, UninstallActions());
     return;
   }
   *exitcode = RunInstallation(InstallationActions());

@@ -57,6 +57,9 @@ int FolderPage(SETUPDIALOGBOX* wizard, DATADIALOG* page) {
     page->AddDisabledControl(IDC_FOLDER_BROWSE);
   }
   bool skip = ConfigFlag(config, KEY_INSTALLSKIPINSTALLDIR);
+  // A page that an answer file ends would end the same way again: nobody chooses another folder there.
+  int recorded = 0;
+  bool byitself = skip || (run.Unattended && AnswerResult(run.Tables.Unattended, IDD_FOLDER_PAGE, &recorded));
   int result;
   for (;;) {
     result = skip ? PAGE_NEXT : wizard->RunPage(page);
@@ -64,8 +67,8 @@ int FolderPage(SETUPDIALOGBOX* wizard, DATADIALOG* page) {
     if (result != PAGE_NEXT || MayWriteTo(run.InstallFolder)) break;
     logit("FolderPage cannot write to %s\n", run.InstallFolder.c_str());
     ReportNotWritable(run.InstallFolder);
-    if (skip) {
-      // Nobody chooses another folder on a page that is never shown: the run ends here.
+    if (byitself) {
+      // The page would only repeat itself: the run ends here.
       run.Failed = true;
       wizard->EndWizard();
       result = PAGE_CANCEL;
