@@ -196,4 +196,19 @@
    --------------------------------------------------------------------------------------------- */
 #define IDB_FINISH_PICTURE              2070  /* bitmap of the finish page */
 
+/* Icon groups; IdIcon in setup.cfg names one for the wizard's header (frame control 916) */
+#define IDI_KIV                         1     /* the product: a terminal window with Kiv's prompt */
+#define IDI_REMOVE                      2     /* the terminal with a removal cross: icon index 1 of setup.exe,
+                                                 the one of the uninstall link */
+#define IDI_SETUP                       3     /* the terminal with an installation arrow */
+#define IDI_DOCUMENT                    100   /* a session document */
+#define IDI_PROTOCOL                    126   /* the terminal with a globe: addresses the product opens */
+#define IDI_KIV_BLUE                    250   /* the product icon with a blue prompt */
+#define IDI_KIV_AMBER                   251   /* the product icon with an amber prompt */
+#define IDI_CONNECTION                  260   /* the terminal with a two-way arrow: host connections */
+#define IDI_PRINTER                     290   /* a printer: printed agreements and printer set-up */
+#define IDI_FOLDER                      500   /* a folder with the prompt: installation and data folders */
+#define IDI_SETTINGS                    550   /* the terminal with a gear: configuration */
+#define IDI_UPDATE                      551   /* the terminal with an upward arrow: updates */
+
 #endif /* NORBA_RES_IDS_H */

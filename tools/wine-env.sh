@@ -3,6 +3,7 @@
 #   wine-env.sh start <build dir>          boot the prefix, start wineserver and an Xvfb display
 #   wine-env.sh run <build dir> <exe> ...  run a Windows program in that environment (exit code passed on)
 #   wine-env.sh stop <build dir>           end what start began: our wineserver (and its processes) and our Xvfb
+# With WINE_ENV_DISPLAY set (e.g. to a DISPLAY of one's own), start uses that display instead of an Xvfb.
 # Everything started in the background has its output in files: Wine's background programs inherit file
 # descriptors, and a pipe they hold open would hang whoever reads it (ctest does).
 set -euo pipefail
@@ -26,6 +27,10 @@ free_display() {
 }
 
 start_xvfb() {
+  if [ -n "${WINE_ENV_DISPLAY:-}" ]; then
+    echo "$WINE_ENV_DISPLAY" >"$state/display"
+    return
+  fi
   if [ -f "$state/xvfb.pid" ] && kill -0 "$(cat "$state/xvfb.pid")" 2>/dev/null; then return; fi
   local n pid i
   n=$(free_display)
