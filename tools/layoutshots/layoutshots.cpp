@@ -251,8 +251,12 @@ bool Capture(HWND window, const std::wstring& path) {
   ReleaseDC(window, shown);
   GdiFlush();
   SelectObject(dc.get(), old);
-  const BYTE* first = static_cast<const BYTE*>(bits);
-  return WritePng(path.c_str(), width, height, std::vector<BYTE>(first, first + width * height * 4));
+  // The DIB holds blue, green, red and a spare byte per pixel; the picture wants red, green, blue.
+  const BYTE* pixel = static_cast<const BYTE*>(bits);
+  std::vector<uint8_t> rgb;
+  rgb.reserve(static_cast<size_t>(width) * height * 3);
+  for (int i = 0; i < width * height; i++, pixel += 4) rgb.insert(rgb.end(), {pixel[2], pixel[1], pixel[0]});
+  return WritePng(path, width, height, rgb);
 }
 
 // One picture per layout of the library, all in one frame (Wine takes seconds to hide a top-level window

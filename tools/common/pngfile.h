@@ -1,4 +1,5 @@
-// Writes 24-bit RGB pictures as PNG files (zlib compression), for the page pictures of pageshot.
+// Writes 24-bit RGB pictures as PNG files (zlib compression): the page pictures of pageshot and the layout
+// pictures of layoutshots.
 #pragma once
 
 #include <cstdint>
