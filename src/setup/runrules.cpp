@@ -12,6 +12,13 @@ namespace {
 
 const char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
 
+// Whether one of the path's parts is "..": a name such as "notes..txt" is an ordinary file.
+bool HasParentPart(const STRING& path) {
+  for (int i = 0; i < path.CountFields("\\/"); i++)
+    if (path.GetToken(i, "\\/", 0) == "..") return true;
+  return false;
+}
+
 }  // namespace
 
 // An earlier installation's folder from its uninstall record, else InstallPath ("*" for a folder of its
@@ -38,7 +45,7 @@ void DeleteAfterExtract(HASH& config, const STRING& folder) {
     STRING field = list.GetToken(i, "|", 0);
     if (field.IsEmpty()) continue;
     FILENAME name(field);
-    bool inside = !name.IsAbsolute() && field.Pos("..") < 0 && field.Pos(":") < 0;
+    bool inside = !name.IsAbsolute() && !HasParentPart(field) && field.Pos(":") < 0;
     if (!inside) {
       logit("RunInstallation DeleteAfterExtract skips '%s': not a file of the installation folder\n", field.c_str());
       continue;
