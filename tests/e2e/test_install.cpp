@@ -1,6 +1,7 @@
 // Installations with the real setup.exe and a small package of the test's own: the whole wizard from
 // welcome to finish, the same installation repeated hidden from its recorded answers, a cancelled run,
-// and the failures before the wizard (setup.cfg missing, CheckDll unmet), shown and hidden.
+// and the failures (setup.cfg missing, CheckDll unmet, a skipped folder page that cannot write), shown and
+// hidden.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -90,7 +91,8 @@ class InstallTest : public ::testing::Test {
 
   void WriteConfig(const std::string& extra = "") {
     ASSERT_TRUE(dir_.WriteText("setup.cfg", "AppName=Tulip\r\nAppVersion=2.50\r\nIniKey=" + iniKey_ +
-                                                "\r\nStartmenuName=Tulip Test\r\nInstallPath=*" + Escaped(dir_.Path("proposed")) +
+                                                "\r\nStartmenuName=Tulip Test\r\nInstallPath=*" +
+                                                Escaped(dir_.Path("proposed")) +
                                                 "\r\nDeleteAfterExtract=remove.me\r\n" + extra));
   }
   std::unique_ptr<AppUnderTest> Start(const std::string& arguments = "", const std::string& program = "setup.exe") {
@@ -119,13 +121,15 @@ class InstallTest : public ::testing::Test {
       DWORD namesize = sizeof(name), datasize = sizeof(data) - 1, type = 0;
       if (RegEnumValueA(key, i, name, &namesize, nullptr, &type, data, &datasize) != ERROR_SUCCESS) break;
       data[datasize] = 0;
-      values[name] = type == REG_SZ ? std::string(reinterpret_cast<char*>(data)) : "<type " + std::to_string(type) + ">";
+      values[name] =
+          type == REG_SZ ? std::string(reinterpret_cast<char*>(data)) : "<type " + std::to_string(type) + ">";
     }
     RegCloseKey(key);
     return values;
   }
   void DeleteRecord() {
-    for (REGSAM view : {REGSAM(0), REGSAM(KEY_WOW64_32KEY)}) RegDeleteKeyExA(HKEY_LOCAL_MACHINE, RecordPath().c_str(), view, 0);
+    for (REGSAM view : {REGSAM(0), REGSAM(KEY_WOW64_32KEY)})
+      RegDeleteKeyExA(HKEY_LOCAL_MACHINE, RecordPath().c_str(), view, 0);
   }
   Listing Installed() const {
     Listing files;
@@ -238,8 +242,7 @@ TEST_F(InstallTest, CancelledRunRecordsItsAnswersButInstallsNothing) {
 // The Windows version that Wine reports to one program, by its file name, while the object lives.
 class WineVersionOf {
  public:
-  WineVersionOf(const std::string& program, const char* version)
-      : key_("Software\\Wine\\AppDefaults\\" + program) {
+  WineVersionOf(const std::string& program, const char* version) : key_("Software\\Wine\\AppDefaults\\" + program) {
     HKEY key = nullptr;
     if (RegCreateKeyExA(HKEY_CURRENT_USER, key_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) !=
         ERROR_SUCCESS)
@@ -255,29 +258,39 @@ class WineVersionOf {
   std::string key_;
 };
 
-// Failures before the wizard: a box where somebody watches, only the trace in a hidden run; never a record
-// or recorded answers.
-TEST_F(InstallTest, FailuresBeforeTheWizardEndWith1603) {
+// Failures: a box where somebody watches, only the trace in a hidden run; never a record. A failure before
+// the wizard leaves no recorded answers; a folder page that passes itself over and cannot write ends the
+// wizard after one message instead of repeating it.
+TEST_F(InstallTest, FailuresEndWith1603) {
   // DAO 3.6 is only looked for on Windows 2000 and older: a copy of setup.exe under its own name is told
   // it runs on one (the other tests' setup.exe keep their version).
   ASSERT_TRUE(dir_.CopyFileTo(dir_.Path("setup.exe"), "oldsetup.exe"));
   WineVersionOf windows2000("oldsetup.exe", "win2k");
+  ASSERT_TRUE(dir_.WriteText("blocker", "a file where a folder would go"));
   const struct {
     const char* what;
-    const char* config;  // null: no setup.cfg
+    std::string config;  // empty: no setup.cfg
     const char* program;
     const char* message;
+    bool wizard;  // the wizard ran: an interactive run records its answers
   } cases[] = {
-      {"setup.cfg missing", nullptr, "setup.exe", kConfigMissing},
-      {"CheckDll unmet", "CheckDll=dao360\r\n", "oldsetup.exe", kPrerequisiteMissing},
+      {"setup.cfg missing", "", "setup.exe", kConfigMissing, false},
+      {"CheckDll unmet", "CheckDll=dao360\r\n", "oldsetup.exe", kPrerequisiteMissing, false},
+      {"a skipped folder page cannot write",
+       "InstallSkipInstallType=1\r\nInstallLicenseAgree=1\r\nInstallSkipLicense=1\r\nInstallSkipInstallDir=1\r\n"
+       "InstallDirectory=" +
+           Escaped(dir_.Path("blocker\\sub")) + "\r\n",
+       "setup.exe", kNotWritable, true},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     DeleteFileA(dir_.Path("setup.cfg").c_str());
-    if (c.config) WriteConfig(c.config);
+    if (!c.config.empty()) WriteConfig(c.config);
     std::unique_ptr<AppUnderTest> app = Start("", c.program);
     app->AnswerMessageBox(IDOK, c.message);
     EXPECT_EQ(kFailed, app->WaitExit());
+    EXPECT_EQ(c.wizard, dir_.Exists("silentsetup_tmp.ini"));
+    DeleteFileA(dir_.Path("silentsetup_tmp.ini").c_str());
 
     ASSERT_TRUE(dir_.WriteText("silentsetup.ini", "2001.PUSH=149\r\n"));
     app = Start("/HIDE", c.program);

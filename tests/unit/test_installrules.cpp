@@ -106,10 +106,17 @@ TEST(WelcomeRulesTest, VersionsCompareWithTheLeadingZeroRule) {
     const char* own;
     int order;  // sign of the comparison
   } cases[] = {
-      {"8.01", "8.10", -1}, {"8.01", "10.00", -1}, {"10.00", "9.50", 1}, {"9.5", "10.0", -1},
-      {"8.10", "8.10", 0},  {"8.1a", "8.1A", 0},   {"", "8.00", -1},     {"8.00", "", 1},
+      {"8.01", "8.10", -1},
+      {"8.01", "10.00", -1},
+      {"10.00", "9.50", 1},
+      {"9.5", "10.0", -1},
+      {"8.10", "8.10", 0},
+      {"8.1a", "8.1A", 0},
+      {"", "8.00", -1},
+      {"8.00", "", 1},
       // No "." in second place, no "0" in front: compared as they are.
-      {"8", "10", 1},       {"10.5", "10.40", 1},
+      {"8", "10", 1},
+      {"10.5", "10.40", 1},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.installed) + " against " + c.own);
@@ -195,14 +202,25 @@ TEST(DeleteAfterExtractTest, DeletesOnlyFilesOfTheInstallationFolder) {
     const char* file;  // below the scratch folder; the installation folder is "target"
     bool deleted;
   } files[] = {
-      {"target\\a.txt", true},           {"target\\b.txt", true},         {"target\\sub\\c.txt", true},
-      {"target\\notes..txt", true},      {"target\\keep.txt", false},     {"outside.txt", false},
-      {"absolute.txt", false},           {"target\\sub\\keep.txt", false},
+      {"target\\a.txt", true},      {"target\\b.txt", true},          {"target\\sub\\c.txt", true},
+      {"target\\notes..txt", true}, {"target\\keep.txt", false},      {"outside.txt", false},
+      {"absolute.txt", false},      {"target\\sub\\keep.txt", false},
   };
   for (const auto& f : files) ASSERT_TRUE(dir.WriteText(f.file, "x"));
   const std::string fields[] = {
-      "a.txt", "", "b.txt", "sub/c.txt", "notes..txt", "missing.txt", "..\\outside.txt", "sub\\..\\keep.txt",
-      dir.Path("absolute.txt"), "\\absolute.txt", "C:absolute.txt", "\\\\server\\share\\keep.txt", "sub\\..\\..\\outside.txt",
+      "a.txt",
+      "",
+      "b.txt",
+      "sub/c.txt",
+      "notes..txt",
+      "missing.txt",
+      "..\\outside.txt",
+      "sub\\..\\keep.txt",
+      dir.Path("absolute.txt"),
+      "\\absolute.txt",
+      "C:absolute.txt",
+      "\\\\server\\share\\keep.txt",
+      "sub\\..\\..\\outside.txt",
   };
   std::string list;
   for (const std::string& field : fields) list += (list.empty() ? "" : "|") + field;
@@ -239,10 +257,12 @@ TEST(PrerequisiteTest, Dao360IsFoundWhereTheRegistryPointsAndAsALibrary) {
     std::string result;
   } cases[] = {
       {"nothing registered", "", "Unrelated", "x", nullptr, "", ""},
-      {"the shared files folder", "", "SharedFilesDir", dir.Path("shared"), nullptr, "", dir.Path("shared\\DAO\\dao360.dll")},
+      {"the shared files folder", "", "SharedFilesDir", dir.Path("shared"), nullptr, "",
+       dir.Path("shared\\DAO\\dao360.dll")},
       {"the shared files folder ending in \\", "", "SharedFilesDir", dir.Path("shared") + "\\", nullptr, "",
        dir.Path("shared\\DAO\\dao360.dll")},
-      {"a shared folder without DAO, then dao360.dll's path", "", "SharedFilesDir", dir.Path("dao"), "dao360.dll", found, found},
+      {"a shared folder without DAO, then dao360.dll's path", "", "SharedFilesDir", dir.Path("dao"), "dao360.dll",
+       found, found},
       {"dao360.dll's path", "dao360.dll", "Path", found, nullptr, "", found},
       {"dao360.dll's path is no library", "dao360.dll", "Path", dir.Path("text\\dao360.dll"), nullptr, "", ""},
       {"a missing dao360.dll is not replaced by 3.5's", "dao360.dll", "Path", dir.Path("none\\dao360.dll"),
@@ -269,8 +289,8 @@ TEST(PrerequisiteTest, CheckDllListsAndWindowsVersions) {
     int windowsversion;
     bool met;
   } cases[] = {
-      {"", 3, true},           {"msvcrt|other.dll", 3, true}, {"dao360", 4, true},       {"DAO360", 9, true},
-      {"dao360", 3, daohere},  {" Dao360 |other", 1, daohere}, {"other||dao360", 3, true}, {"|dao360", 3, true},
+      {"", 3, true},          {"msvcrt|other.dll", 3, true},  {"dao360", 4, true},        {"DAO360", 9, true},
+      {"dao360", 3, daohere}, {" Dao360 |other", 1, daohere}, {"other||dao360", 3, true}, {"|dao360", 3, true},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.checkdll) + " on " + std::to_string(c.windowsversion));
