@@ -9,6 +9,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "ids.h"
 #include "uidriver.h"
@@ -49,29 +50,19 @@ std::string Escaped(const std::string& path) {
   return text;
 }
 
-// Every file below `folder` with its contents, by relative name.
-void ListTree(const std::string& folder, const std::string& prefix, Listing& files) {
+// The relative names of every file below `folder`.
+void ListFiles(const std::string& folder, const std::string& prefix, std::vector<std::string>& names) {
   WIN32_FIND_DATAA found;
-  HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &found);
-  if (find == INVALID_HANDLE_VALUE) return;
+  uidriver::FindHandle find(FindFirstFileA((folder + "\\*").c_str(), &found));
+  if (!find.Valid()) return;
   do {
     std::string name = found.cFileName;
     if (name == "." || name == "..") continue;
-    std::string path = folder + "\\" + name;
-    if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-      ListTree(path, prefix + name + "\\", files);
-      continue;
-    }
-    std::string content;
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    char buffer[4096];
-    DWORD read = 0;
-    while (file != INVALID_HANDLE_VALUE && ReadFile(file, buffer, sizeof(buffer), &read, nullptr) && read > 0)
-      content.append(buffer, read);
-    if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
-    files[prefix + name] = content;
-  } while (FindNextFileA(find, &found));
-  FindClose(find);
+    if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+      ListFiles(folder + "\\" + name, prefix + name + "\\", names);
+    else
+      names.push_back(prefix + name);
+  } while (FindNextFileA(find.Get(), &found));
 }
 
 // One test's package in a scratch folder: setup.exe with the English library, setup.cfg, setup.fil and
@@ -131,9 +122,12 @@ class InstallTest : public ::testing::Test {
     for (REGSAM view : {REGSAM(0), REGSAM(KEY_WOW64_32KEY)})
       RegDeleteKeyExA(HKEY_LOCAL_MACHINE, RecordPath().c_str(), view, 0);
   }
+  // The installed files with their contents.
   Listing Installed() const {
+    std::vector<std::string> names;
+    ListFiles(dir_.Path("installed"), "", names);
     Listing files;
-    ListTree(dir_.Path("installed"), "", files);
+    for (const std::string& name : names) files[name] = dir_.ReadText("installed\\" + name);
     return files;
   }
 
