@@ -11,6 +11,8 @@ scaling_runs=${BENCH_SCALING_RUNS:-3}
 scaling_goal=1.05
 plain_goal=1.05
 copy_goal=1.10
+install_goal=1.20
+logit_goal=1.10
 wine_env=$top/tools/wine-env.sh
 
 "$top/tools/install-deps.sh"
@@ -83,16 +85,41 @@ smaller() {
   if [ -z "$2" ] || { [ -n "$1" ] && [ "$1" -lt "$2" ]; }; then echo "$1"; else echo "$2"; fi
 }
 
-# run_extractor <program> <archive> <folder> <options>: one extraction under Wine, its output in $work/out.
+# A path as the answer files write it: backslashes doubled.
+escaped() { local path=$1; printf '%s' "${path//\\/\\\\}"; }
+
+# install_once <folder> <options>: setup.exe run hidden and unattended in its package folder, the answers
+# choosing <folder>; the uninstall record it wrote is deleted again (outside the measured time), so that
+# every run is a new installation.
+install_once() {
+  local dest=$1 rc=0
+  shift
+  printf '%s\r\n' "2001.PUSH=149" "2003.301=CB:1" "2003.PUSH=149" "2002.201=EF:$(escaped "$(windows_path "$dest")")" \
+    "2002.PUSH=149" "2004.PUSH=149" "2009.PUSH=0" >"$install_setup/silentsetup.ini"
+  t0=$(date +%s%N)
+  (cd "$install_setup" && "$wine_env" run "$build" "$install_setup/setup.exe" /HIDE "$@") >"$work/out" 2>&1 </dev/null || rc=$?
+  t1=$(date +%s%N)
+  "$wine_env" run "$build" reg delete "HKLM\\$install_record" /f >/dev/null 2>&1 </dev/null || true
+  return $rc
+}
+
+# run_extractor <program> <archive> <folder> <options>: one extraction under Wine, its output in $work/out;
+# t0 and t1 are the nanoseconds around the Wine process.
 run_extractor() {
   local program=$1 archive=$2 dest=$3
   shift 3
+  if [ "$program" = setup ]; then
+    install_once "$dest" "$@"
+    return
+  fi
   if [ "$program" = miniunz ]; then
     set -- "$@" "$(windows_path "$archive")" -d "$(windows_path "$dest")"
   else
     set -- "$@" "$(windows_path "$archive")" "$(windows_path "$dest")"
   fi
+  t0=$(date +%s%N)
   "$wine_env" run "$build" "$bench/$program.exe" "$@" >"$work/out" 2>&1 </dev/null
+  t1=$(date +%s%N)
 }
 
 # extract_once <label> <archive> <program> [options]: one extraction into a fresh folder, checked against
@@ -103,9 +130,7 @@ extract_once() {
   local label=$1 archive=$2 program=$3 dest=$trees/$round-$1 t0 t1 took rc=0
   shift 3
   mkdir -p "$dest"
-  t0=$(date +%s%N)
   run_extractor "$program" "$archive" "$dest" "$@" || rc=$?
-  t1=$(date +%s%N)
   if [ $rc -ne 0 ]; then
     echo "$label failed with exit code $rc:" >&2
     tail -n 5 "$work/out" >&2
@@ -148,6 +173,17 @@ ln -f "$archives/large.zip" "$copy_setup/setup.fil" 2>/dev/null || cp "$archives
 printf '%s\r\n' "AppName=Kiv Bench" "AppVersion=8.10" "IniKey=KivBench" "ServiceExe=service.exe" \
   "FileTypes=.kivbench;KivBench.Session=Kiv bench session;kiv.exe %1;kiv.exe" \
   "UrlTypes=kivbench;KivBench.Url;kiv.exe %1;kiv.exe" >"$copy_setup/setup.cfg"
+# The whole installation: setup.exe with the English library, the large archive as "setup.fil" and a
+# setup.cfg of a product of its own (DeleteAfterExtract takes the agreement record out again, so that the
+# tree is the archive's alone); its answers are written for each run.
+install_setup=$work/installsetup
+install_record='Software\Microsoft\Windows\CurrentVersion\Uninstall\NorbaBenchInstall'
+mkdir -p "$install_setup"
+cp "$build/dist/setup.exe" "$build/dist/setupenglish.dll" "$install_setup/"
+ln -f "$archives/large.zip" "$install_setup/setup.fil" 2>/dev/null || cp "$archives/large.zip" "$install_setup/setup.fil"
+printf '%s\r\n' "AppName=Bench Install" "AppVersion=1.00" "IniKey=NorbaBenchInstall" "StartmenuName=Bench Install" \
+  "DeleteAfterExtract=LicenseAgreed.txt" >"$install_setup/setup.cfg"
+trace=$work/install-trace.log
 trap clean_up EXIT
 choose_trees
 boot_wine
@@ -159,6 +195,10 @@ for round in $(seq 1 "$runs"); do
   extract_once unzipper "$archives/large.zip" extract_unzipper
   extract_once copy "$copy_setup/setup.fil" copy_setup
   extract_once miniunz "$archives/large.zip" miniunz -x -o
+  extract_once install "$archives/large.zip" setup
+  rm -f "$trace"
+  extract_once install-logit "$archives/large.zip" setup "/LOGIT:$(windows_path "$trace")"
+  [ -s "$trace" ] || { echo "install-logit wrote no trace to $trace" >&2; exit 1; }
   # The scaling pair takes four times as long as the rest of a round: it runs in the first rounds only.
   [ "$round" -le "$scaling_runs" ] || continue
   extract_once plain-10000 "$archives/small10000.zip" extract_plain
@@ -178,6 +218,13 @@ echo "unzipper/plain = $(ratio "${best_work[unzipper]}" "${best_work[plain]}")  
 echo "copy/plain = $(ratio "${best_work[copy]}" "${best_work[plain]}")   (work up to the uninstall record; goal at most $copy_goal)"
 echo "unzipper/plain wall = $(ratio "${best_wall[unzipper]}" "${best_wall[plain]}")"
 echo "unzipper/miniunz = $(ratio "${best_wall[unzipper]}" "${best_wall[miniunz]}")   (wall; miniunz has no work time)"
+echo "The whole installation, setup.exe hidden and unattended (wall: Wine's process start included in both figures):"
+report install
+report install-logit
+echo "  trace of the last /LOGIT run: $(wc -l <"$trace") lines, $(($(stat -c %s "$trace") / 1000)) kB; its time"
+echo "  $(python3 "$top/bench/install_phases.py" "$trace")"
+echo "install/plain wall = $(ratio "${best_wall[install]}" "${best_wall[plain]}")   (goal at most $install_goal)"
+echo "install /LOGIT/without wall = $(ratio "${best_wall[install-logit]}" "${best_wall[install]}")   (goal at most $logit_goal)"
 # BENCH_SCALING_RUNS=0 leaves the scaling pair out.
 [ "$scaling_runs" -gt 0 ] || exit 0
 echo "Scaling pair:"

@@ -7,13 +7,12 @@
 
 #include "base/filename.h"
 #include "base/osys.h"
-#include "base/registry.h"
-#include "base/registryview.h"
 #include "diag/diagcontext.h"
 #include "diag/logit.h"
 #include "ids.h"
 #include "setup/configkeys.h"
 #include "setup/installpages.h"
+#include "setup/runrules.h"
 #include "setup/setupdialog.h"
 #include "ui/winnorba.h"
 
@@ -24,7 +23,6 @@ INSTALLRUN& InstallRun() {
 
 namespace {
 
-const char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
 constexpr int kStepRecords = 15;
 
 // The fifteen records: seven pages, seven free records for product pages, the closing record.
@@ -55,41 +53,6 @@ void StartEvents(const INSTALLACTIONS& actions, SETUPSTEP* steps, HASH& config) 
   if (!hook) return;
   hook(0, 0, nullptr, nullptr, nullptr, reinterpret_cast<INT_PTR>(steps));
   hook(1, gLocale, nullptr, nullptr, nullptr, reinterpret_cast<INT_PTR>(&config));
-}
-
-// An earlier installation's folder from its uninstall record, else InstallPath ("*" for a folder of its
-// own, else below the program-files folder).
-STRING ProposedFolder(HASH& config) {
-  STRING inikey = ConfigText(config, KEY_INIKEY);
-  REGISTRY record(HKEY_LOCAL_MACHINE, (STRING(kUninstallKey, 1252) + inikey).c_str(), nullptr,
-                  MachineKeyMode(REGISTRY_READ));
-  STRING earlier;
-  if (inikey.IsNotEmpty() && record.Read("UninstallPath", earlier) && earlier.Length() <= 512 &&
-      FILENAME(earlier).IsDirectory())
-    return earlier;
-  STRING path = ConfigText(config, KEY_INSTALLPATH);
-  if (path.Length() > 0 && path[0] == '*') return path.Mid(1);
-  STRING programs = OSYS::GetSystemPath(2);
-  programs.Trim('R', "\\");
-  return programs + path;
-}
-
-// Deletes the listed files of the installation folder; names that would reach outside it are skipped.
-void DeleteAfterExtract(HASH& config, const STRING& folder) {
-  STRING list = ConfigText(config, KEY_DELETEAFTEREXTRACT);
-  for (int i = 0; i < list.CountFields("|"); i++) {
-    STRING field = list.GetToken(i, "|", 0);
-    if (field.IsEmpty()) continue;
-    FILENAME name(field);
-    bool inside = !name.IsAbsolute() && field.Pos("..") < 0 && field.Pos(":") < 0;
-    if (!inside) {
-      logit("RunInstallation DeleteAfterExtract skips '%s': not a file of the installation folder\n", field.c_str());
-      continue;
-    }
-    FILENAME target = FILENAME::Join(folder, field);
-    bool deleted = target.Delete();
-    logit("RunInstallation DeleteAfterExtract %s deleted= %d\n", target.c_str(), deleted ? 1 : 0);
-  }
 }
 
 // The closing message, the new program group of other products, and event 13.

@@ -136,4 +136,16 @@ DWORD AppUnderTest::WaitExit(DWORD timeoutMs, CallSite where) {
   return ExitCode();
 }
 
+bool AppUnderTest::ShowedWindowUntilExit(DWORD timeoutMs, CallSite where) {
+  bool shown = false;
+  DWORD limit = Limit(timeoutMs);
+  Deadline deadline(limit);
+  while (Running() && !gaveUp_) {
+    shown = shown || !VisibleWindows().empty();
+    if (deadline.Passed()) Fail(where, "waited " + std::to_string(limit) + " ms in vain for the program to end");
+    WaitForSingleObject(process_.Get(), kPollIntervalMs);
+  }
+  return shown;
+}
+
 }  // namespace uidriver

@@ -50,6 +50,9 @@ class AppUnderTest {
 
   // Waits for the program to end and returns its exit code (kEndedByDriver when the wait timed out).
   DWORD WaitExit(DWORD timeoutMs = 0, CallSite where = CallSite::Here());
+  // Watches the program until it ends (a time-out fails the test) and reports whether it showed any
+  // window meanwhile; WaitExit then gives its exit code.
+  bool ShowedWindowUntilExit(DWORD timeoutMs = 0, CallSite where = CallSite::Here());
   // Ends the program at once if it still runs.
   void End();
 

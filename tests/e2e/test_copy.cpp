@@ -326,13 +326,7 @@ TEST_F(CopyTest, HiddenUnattendedRunNeverAsks) {
     if (!c.lock) lock.Release();
 
     std::unique_ptr<AppUnderTest> app = Start("/HIDE");
-    bool shown = false;
-    uidriver::Deadline deadline(uidriver::DefaultTimeoutMs());
-    while (app->Running() && !deadline.Passed()) {
-      shown = shown || !app->VisibleWindows().empty();
-      Sleep(20);
-    }
-    EXPECT_FALSE(shown);
+    EXPECT_FALSE(app->ShowedWindowUntilExit());
     EXPECT_EQ(c.exitcode, app->WaitExit());
     EXPECT_EQ(c.exitcode == kFinished, RecordExists());
     lock.Release();

@@ -89,16 +89,6 @@ class RemoveOnExit {
   std::vector<std::string> paths_;
 };
 
-// Runs the program to its end and reports whether it showed any window meanwhile.
-bool ShowedWindowUntilExit(AppUnderTest& app) {
-  bool shown = false;
-  while (app.Running()) {
-    shown = shown || !app.VisibleWindows().empty();
-    Sleep(20);
-  }
-  return shown;
-}
-
 // ---- Assertion reports ----
 
 const char kAssertArgument[] = "assert";
@@ -157,7 +147,7 @@ TEST(AssertionLog, NoAssertShowsNoBoxButLogsAndGoesOn) {
   ScratchDir dir;
   InstallProbe(dir);
   AppUnderTest app(dir.Path("frameprobe.exe"), std::string("/NOASSERT ") + kAssertArgument, dir.Root());
-  EXPECT_FALSE(ShowedWindowUntilExit(app));
+  EXPECT_FALSE(app.ShowedWindowUntilExit());
   EXPECT_EQ(3u, app.WaitExit());
   ExpectOneEntry(dir.ReadText("assert.log"));
 }
@@ -241,7 +231,7 @@ TEST(CrashDump, WithTracingCompressesOnTheDesktopOpensTheUploadPageAndCountsTrie
     std::string trace = "trace" + std::to_string(attempt) + ".log";
     AppUnderTest app(dir.Path("frameprobe.exe"), "/CRASHDUMP \"/LOGIT:" + dir.Path(trace) + "\" crash", dir.Root());
     app.SetTimeoutMs(kCrashTimeoutMs);
-    EXPECT_FALSE(ShowedWindowUntilExit(app));
+    EXPECT_FALSE(app.ShowedWindowUntilExit());
     EXPECT_EQ(42u, app.WaitExit());
 
     std::string content;

@@ -61,13 +61,8 @@ TEST(StartUp, OrderRunsNoModeEvenWithRemove) {
   ScratchDir dir;
   InstallProgram(dir);
   AppUnderTest app(dir.Path("setup.exe"), "/ORDER:x -remove KIV8", dir.Root());
-  bool windowShown = false;
-  while (app.Running()) {
-    windowShown = windowShown || !app.VisibleWindows().empty();
-    Sleep(20);
-  }
+  EXPECT_FALSE(app.ShowedWindowUntilExit());
   EXPECT_EQ(0u, app.WaitExit());
-  EXPECT_FALSE(windowShown);
 }
 
 TEST(StartUp, ArgumentsFromCommandLineIniAreRead) {
