@@ -116,7 +116,8 @@ void COPYSTEP::End() {
 
 void COPYSTEP::Finish() {
   bool nocopycomplete = ConfigFlag(Config, KEY_NOCOPYCOMPLETE);
-  OSYS::Sleep(kCompletionPauseMs);
+  // The pause lets the user see the full bar; a hidden run has nobody to see it.
+  if (!Run.Hidden) OSYS::Sleep(kCompletionPauseMs);
   Windows.EnableButton(IDC_WIZARD_NEXT);
   if (!nocopycomplete) {
     Windows.ShowStatus(IDS_COPY_COMPLETE);

@@ -166,8 +166,10 @@ int SETUPDIALOGBOX::RunPage(DATADIALOG* page) {
   }
   if (result == PAGE_SKIP)
     result = static_cast<int>(RunModal());
+  else if (!Hidden)
+    WinSleep(kReplayShowMs);  // long enough to be seen; a hidden run has nobody to see it
   else
-    WinSleep(kReplayShowMs);
+    WinProcessMessages(42);
   page->TransferFromControls();
   return result;
 }

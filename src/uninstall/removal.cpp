@@ -116,7 +116,7 @@ void REMOVAL::Execute() {
   if (NewHook()) NewHook()(12, reinterpret_cast<INT_PTR>(Arg.Wizard), Arg.Progress, nullptr, nullptr, 0);
   for (int percent = 0; percent <= 100; percent += 5) {
     SetProgress(Arg.Progress, percent);
-    Sleep(50);
+    if (!Arg.Hidden) Sleep(50);
   }
   ShowFinished();
   logit("[<<]UNINSTALL::Removal done\n");

@@ -25,6 +25,7 @@ struct REMOVALARG {
   HWND Progress = nullptr;
   STRING KeyName;
   bool Complete = false;  // removal mode "1": the user's data and settings go too
+  bool Hidden = false;    // nobody watches: the progress bar fills without its pauses
   const REMOVALSERVICES* Services = nullptr;
 };
 

@@ -62,6 +62,7 @@ int ProgressPage(SETUPDIALOGBOX* wizard, DATADIALOG* page) {
   arg.Progress = MakeProgressBar(arg.Page);
   arg.KeyName = gState->KeyName;
   arg.Complete = gRemovalMode.atoi() == 1;
+  arg.Hidden = gActions->Hide;
   arg.Services = &gActions->Services;
   SetFocus(GetDlgItem(frame, IDC_WIZARD_CANCEL));
   for (int button : {IDC_WIZARD_BACK, IDC_WIZARD_NEXT, IDC_WIZARD_CANCEL}) EnableWindow(GetDlgItem(frame, button), FALSE);
