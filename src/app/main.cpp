@@ -11,6 +11,7 @@
 #include "hooks/setuphook.h"
 #include "install/copypage.h"
 #include "install/prerequisites.h"
+#include "install/shortcutspage.h"
 #include "setup/setuprun.h"
 #include "uninstall/uninstall.h"
 
@@ -29,7 +30,7 @@ static INSTALLACTIONS InstallationActions() {
   INSTALLACTIONS actions;
   actions.HideRequested = TestArg("HIDE") != 0;
   actions.CopyPage = CopyPage;
-  actions.ShortcutsPage = ShortcutsPassOver;
+  actions.ShortcutsPage = ShortcutsPage;
   actions.CheckPrerequisite = [](const char* checkdll) {
     return CheckRequiredLibraries(checkdll, OSYS::GetWindowsVersion());
   };

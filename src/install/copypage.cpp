@@ -84,5 +84,3 @@ int CopyPage(SETUPDIALOGBOX* wizard, DATADIALOG* page) {
   logit("CopyPage ends with %d, copy cancelled= %d\n", result, copy.Cancelled ? 1 : 0);
   return result;
 }
-
-int ShortcutsPassOver(SETUPDIALOGBOX*, DATADIALOG*) { return PAGE_SKIP; }

@@ -8,15 +8,10 @@
 #include "base/filename.h"
 #include "base/osys.h"
 #include "ids.h"
+#include "install/configitems.h"
 #include "install/zipextract.h"
 
 namespace {
-
-STRING TrimmedField(const STRING& item, int field) {
-  STRING text = item.GetToken(field, ";");
-  text.Trim('B', " \t");
-  return text;
-}
 
 // The items of one list in order, up to the first empty one.
 std::vector<OVERWRITEITEM> ReadItems(const STRING& list) {
@@ -27,7 +22,7 @@ std::vector<OVERWRITEITEM> ReadItems(const STRING& list) {
     STRING item = text.GetToken(i, "|");
     item.Trim('B', " \t");
     if (item.IsEmpty()) break;
-    items.push_back(OVERWRITEITEM{TrimmedField(item, 0), TrimmedField(item, 1)});
+    items.push_back(OVERWRITEITEM{ItemField(item, 0), ItemField(item, 1)});
   }
   return items;
 }

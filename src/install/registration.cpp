@@ -8,6 +8,7 @@
 #include "diag/logit.h"
 #include "base/registry.h"
 #include "base/registryview.h"
+#include "install/configitems.h"
 #include "setup/configkeys.h"
 
 namespace {
@@ -16,17 +17,6 @@ const char kRegisteredApplicationsKey[] = "Software\\RegisteredApplications";
 const int kMaxKeyNameLength = 255;
 const DWORD kBrowserFlags = 8;
 const DWORD kEditFlags = 2;
-
-STRING Trimmed(STRING text) {
-  text.Trim('B', " \t");
-  return text;
-}
-
-// Item i of a '|' list, trimmed of blanks and tabs; the readers stop at the first empty item.
-STRING ListItem(const STRING& list, int i) { return Trimmed(list.GetToken(i, "|")); }
-
-// Field n of an item, trimmed; a missing field is empty.
-STRING ItemField(const STRING& item, int n) { return Trimmed(item.GetToken(n, ";")); }
 
 void AppendRootClass(STRING& rootclasses, const STRING& name) { rootclasses.Append(name).Append("|"); }
 

@@ -116,6 +116,20 @@ bool WriteUninstallRecord(HASH& config, const UNINSTALLRECORDINPUT& input) {
   return written;
 }
 
+bool WriteLinkValues(HASH& config, const LINKRECORD& links) {
+  STRING inikey = ConfigText(config, KEY_INIKEY);
+  if (!IsSingleKeyName(inikey)) return false;
+  REGISTRY record(HKEY_LOCAL_MACHINE, kUninstallKey, PlainText(inikey), MachineKeyMode(REGISTRY_WRITE));
+  if (!record.IsOpen()) return false;
+  STRING groupfiles = CompactList(links.StartmenuFiles), desktopfiles = CompactList(links.DesktopFiles);
+  if (groupfiles.IsNotEmpty() && links.GroupMade) {
+    record.WriteString(kRecordStartmenu, PlainText(links.StartmenuFolder));
+    record.WriteString(kRecordStartmenuFiles, PlainText(groupfiles));
+  }
+  if (desktopfiles.IsNotEmpty()) record.WriteString(kRecordDesktopFiles, PlainText(desktopfiles));
+  return true;
+}
+
 bool ReadUninstallRecord(const char* keyname, UNINSTALLRECORD& record) {
   record = UNINSTALLRECORD();
   STRING name(keyname, 1252);

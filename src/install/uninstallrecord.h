@@ -37,6 +37,20 @@ struct UNINSTALLRECORDINPUT {
 // written, when IniKey is empty or not a single key name, or when the key cannot be created.
 bool WriteUninstallRecord(HASH& config, const UNINSTALLRECORDINPUT& input);
 
+// What the shortcut step made: its program group and the links in it and on the desktop ('|' lists of
+// link names without extension).
+struct LINKRECORD {
+  STRING StartmenuFolder;
+  STRING StartmenuFiles;
+  STRING DesktopFiles;
+  bool GroupMade = false;  // a program group was chosen (or the installation is a new one)
+};
+
+// Adds the shortcut step's values to the existing record of IniKey: UninstallStartmenu and
+// UninstallStartmenuFiles when the program group holds links and GroupMade, UninstallDesktopFiles when
+// the desktop holds links. The lists are stored without empty elements. False when there is no record.
+bool WriteLinkValues(HASH& config, const LINKRECORD& links);
+
 // The values the uninstaller reads back; a missing value reads as empty.
 struct UNINSTALLRECORD {
   STRING Path;
