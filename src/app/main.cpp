@@ -10,6 +10,7 @@
 #include "hooks/kivgeneration.h"
 #include "hooks/setuphook.h"
 #include "install/copypage.h"
+#include "install/firewall.h"
 #include "install/prerequisites.h"
 #include "install/shortcutspage.h"
 #include "setup/setuprun.h"
@@ -49,6 +50,11 @@ static UNINSTALLACTIONS UninstallActions() {
   actions.ChooseProductHook = [](const char* keyname) { ChooseKivHookForRemoval(keyname); };
   actions.Services.SetupHook = []() { return SetupHook; };
   actions.Services.NewSetupHook = []() { return NewSetupHook; };
+  actions.Services.RemoveFirewallExceptions = [](const STRINGARRAY& programs) {
+    FIREWALL firewall;
+    if (!firewall.IsUpAndRunning()) return;
+    for (int i = 0; i < programs.Count(); i++) firewall.RemoveApplication(programs[i].c_str());
+  };
   return actions;
 }
 
