@@ -95,7 +95,7 @@ install_once() {
   local dest=$1 rc=0
   shift
   printf '%s\r\n' "2001.PUSH=149" "2003.301=CB:1" "2003.PUSH=149" "2002.201=EF:$(escaped "$(windows_path "$dest")")" \
-    "2002.PUSH=149" "2004.PUSH=149" "2009.PUSH=0" >"$install_setup/silentsetup.ini"
+    "2002.PUSH=149" "2004.PUSH=149" "2005.403=RB:1" "2005.PUSH=149" "2009.PUSH=0" >"$install_setup/silentsetup.ini"
   t0=$(date +%s%N)
   (cd "$install_setup" && "$wine_env" run "$build" "$install_setup/setup.exe" /HIDE "$@") >"$work/out" 2>&1 </dev/null || rc=$?
   t1=$(date +%s%N)

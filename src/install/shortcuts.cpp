@@ -56,17 +56,21 @@ class SHORTCUTS {
   STRING Folder;  // the installation folder
   STRING GroupList;
   STRING DesktopList;
+  bool Group = false;  // a program group is made
 };
 
 void SHORTCUTS::Execute() {
-  STRING base = Choice.Group && Choice.AllUsers ? Choice.CommonPrograms : Choice.UserPrograms;
-  Run.AllUsers = Choice.Group && Choice.AllUsers;
-  Run.StartMenuFolder = FILENAME(base, ConfigText(Config, KEY_STARTMENUNAME));
-  logit("[>>]SETUP::Shortcuts group=%d allusers=%d desktop=%d folder=%s\n", Choice.Group ? 1 : 0, Run.AllUsers ? 1 : 0,
+  // Without a name there is no group of the product's own: the programs menu itself is nobody's to fill.
+  STRING name = ConfigText(Config, KEY_STARTMENUNAME);
+  Group = Choice.Group && name.IsNotEmpty();
+  STRING base = Group && Choice.AllUsers ? Choice.CommonPrograms : Choice.UserPrograms;
+  Run.AllUsers = Group && Choice.AllUsers;
+  Run.StartMenuFolder = name.IsNotEmpty() ? STRING(FILENAME(base, name)) : STRING();
+  logit("[>>]SETUP::Shortcuts group=%d allusers=%d desktop=%d folder=%s\n", Group ? 1 : 0, Run.AllUsers ? 1 : 0,
         Choice.Desktop ? 1 : 0, Run.StartMenuFolder.c_str());
   RenameEarlierGroup();
   CallNewSetupHook(NORBA_NSH_SHORTCUTS, 0, nullptr, nullptr, nullptr, HookArg(&Run.StartMenuFolder));
-  if (Choice.Group) FILENAME(Run.StartMenuFolder).MakeDir();
+  if (Group) FILENAME(Run.StartMenuFolder).MakeDir();
   {
     COMSCOPE com;
     for (const STRING& item : Items()) MakeLink(item);
@@ -75,7 +79,7 @@ void SHORTCUTS::Execute() {
   record.StartmenuFolder = Run.StartMenuFolder;
   record.StartmenuFiles = GroupList;
   record.DesktopFiles = DesktopList;
-  record.GroupMade = Choice.Group || Run.InstallType == "0";
+  record.GroupMade = Group || (name.IsNotEmpty() && Run.InstallType == "0");
   WriteLinkValues(Config, record);
   STRING inikey = ConfigText(Config, KEY_INIKEY);
   CallNewSetupHook(NORBA_NSH_LINKS_RECORDED, 0, nullptr, nullptr, nullptr, HookArg(PATHTEXT(inikey).c_str()));
@@ -100,7 +104,7 @@ void SHORTCUTS::RenameEarlierGroup() {
 std::vector<STRING> SHORTCUTS::Items() {
   STRING startmenuopts = ConfigText(Config, KEY_STARTMENUOPTS);
   std::vector<STRING> items;
-  if (Choice.Group) {
+  if (Group) {
     items = LinkItemList(startmenuopts);
     if (ConfigFlag(Config, KEY_STARTMENUUNINSTALL)) {
       STRING name = OSYS::GetStringFromResource(IDS_UNINSTALL_LINK_NAME);
@@ -124,7 +128,7 @@ void SHORTCUTS::MakeLink(const STRING& item) {
     return;
   }
   bool desktop = link.Target.Length() > 0 && link.Target[0] == kDesktopMark;
-  if (!desktop && !Choice.Group) return;
+  if (!desktop && !Group) return;
   STRING target = UnmarkedTarget(link.Target);
   if (!ResolveTarget(target)) return;
   FILENAME relative;
@@ -138,7 +142,7 @@ void SHORTCUTS::MakeLink(const STRING& item) {
 
 // Web addresses go to the program group only.
 void SHORTCUTS::MakeWebLink(const LINKITEM& link) {
-  if (!Choice.Group) return;
+  if (!Group) return;
   if (SaveInternetShortcut(link.Target, LinkFile(Run.StartMenuFolder, link.Name, "URL")))
     GroupList.Append(link.Name).Append("|");
 }

@@ -136,7 +136,8 @@ void REMOVAL::RunService() {
 // The listed links, then the sub-folders that are empty now, then the folder itself.
 void REMOVAL::RemoveStartMenu() {
   FILENAME folder(Record.Startmenu);
-  if (Record.Startmenu.IsEmpty() || !folder.IsDirectory()) return;
+  // A programs menu itself is not the product's to empty.
+  if (Record.Startmenu.IsEmpty() || !folder.IsDirectory() || IsSystemFolder(folder)) return;
   STRINGARRAY links = ListElements(Record.StartmenuFiles);
   for (int i = 0; i < links.Count(); i++) {
     if (!IsInsideElement(links[i])) continue;

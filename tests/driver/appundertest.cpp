@@ -30,8 +30,15 @@ AppUnderTest::AppUnderTest(const std::string& program, const std::string& argume
   STARTUPINFOA startup = {};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION started = {};
-  if (!CreateProcessA(program.c_str(), mutableLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                      workDir.empty() ? nullptr : workDir.c_str(), &startup, &started)) {
+  // Wine under load now and then fails a start with ERROR_INTERNAL_ERROR; the next attempt works.
+  bool created = false;
+  for (int attempt = 0; attempt < 3 && !created; attempt++) {
+    if (attempt > 0) Sleep(500);
+    created = CreateProcessA(program.c_str(), mutableLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                             workDir.empty() ? nullptr : workDir.c_str(), &startup, &started) != FALSE;
+    if (!created && GetLastError() != ERROR_INTERNAL_ERROR) break;
+  }
+  if (!created) {
     gaveUp_ = true;
     ADD_FAILURE_AT(where.file, where.line) << "could not start " << commandLine << " in \"" << workDir
                                            << "\": error " << GetLastError();

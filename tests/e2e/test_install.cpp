@@ -28,6 +28,7 @@ const char kCaption[] = "Tulip Setup";  // "Norba" of the wizard's caption becom
 const char kWelcomeTitle[] = "Welcome to the setup of Tulip 2.50";
 const char kAgreementTitle[] = "License agreement";
 const char kFolderTitle[] = "Installation folder";
+const char kShortcutsTitle[] = "Program group and desktop icon";
 const char kCopyTitle[] = "Copying files";
 const char kCopyComplete[] = "All files have been copied";
 const char kNotWritable[] = "Setup cannot write to the folder";
@@ -187,6 +188,12 @@ TEST_F(InstallTest, WizardFromWelcomeToFinishThenTheSameInstallationHidden) {
 
   ASSERT_TRUE(frame.WaitControlText(IDC_FRAME_TITLE, kCopyTitle));  // the folder page's 201 is gone
   ASSERT_TRUE(frame.WaitControlText(IDC_COPY_STATUS, kCopyComplete));
+  ASSERT_TRUE(frame.Press(IDC_WIZARD_NEXT));
+  // No program group: a finished run of another product than Kiv would open it in the shell (the shortcuts
+  // have tests of their own).
+  ASSERT_TRUE(frame.WaitControlText(IDC_FRAME_TITLE, kShortcutsTitle));
+  ASSERT_TRUE(frame.SetChecked(IDC_SHORTCUTS_USER_GROUP, false));
+  ASSERT_TRUE(frame.SetChecked(IDC_SHORTCUTS_NO_GROUP, true));
   ASSERT_TRUE(frame.Press(IDC_WIZARD_NEXT));
   ASSERT_TRUE(frame.WaitControlText(IDC_WIZARD_CANCEL, "Finish"));
   ASSERT_TRUE(frame.Press(IDC_WIZARD_CANCEL));

@@ -57,7 +57,7 @@ TEST(QuietRemoval, RemovesWhatWasInstalledThroughItsCopyAndTellsByExitCode) {
   ASSERT_TRUE(ziptest::ZipTestArchive().Add("readme.txt", "r").Add("bin/sub/tool.dll", "t").Save(dir.Path("setup.fil")));
   ASSERT_TRUE(dir.WriteText("silentsetup.ini",
                             "2001.PUSH=149\r\n2003.301=CB:1\r\n2003.PUSH=149\r\n2002.PUSH=149\r\n2004.PUSH=149\r\n"
-                            "2009.PUSH=0\r\n"));
+                            "2005.403=RB:1\r\n2005.PUSH=149\r\n2009.PUSH=0\r\n"));
   ASSERT_EQ(0u, RunHidden(dir, ""));
   ASSERT_TRUE(dir.Exists("target\\bin\\sub\\tool.dll"));
   ASSERT_TRUE(RecordExists(key));
