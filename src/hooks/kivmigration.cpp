@@ -1,0 +1,93 @@
+// The migration of an earlier generation's user data and the initial data archive: a filtered copy of
+// the earlier data folder into a backup folder and the new data folder, the renames and the rewritten
+// SSH settings in "Options", and the unpacking of "kivfiles.zip".
+#include "hooks/kivmigration.h"
+
+#include "base/filename.h"
+#include "base/filetree.h"
+#include "base/registry.h"
+#include "base/stringarray.h"
+#include "diag/logit.h"
+#include "install/unzipper.h"
+
+namespace {
+
+const char* const kSkippedEndings[] = {".log", ".fee", ".kph", ".gid", ".hlp", ".bak"};
+constexpr char kDummyEntry[] = "dummy.tmp";
+
+STRING WithBackslash(const STRING& folder) {
+  STRING text = folder;
+  text.Trim('R', "\\");
+  return text + "\\";
+}
+
+bool Known(const STRING& tag) { return tag == "V5" || tag == "V6" || tag == "V7"; }
+
+// Renames `from` to `to` in `folder` when `to` is missing and `from` exists.
+void RenameIfFree(const STRING& folder, const char* from, const char* to) {
+  FILENAME source(folder.c_str(), from), target(folder.c_str(), to);
+  if (!target.Exists() && source.Exists()) source.Rename(target.c_str(), false);
+}
+
+void ResetRexxOptions() {
+  REGISTRY rexx("ExecOptions", "Software\\Enterprise Alternatives\\REXX", 1);
+  rexx.WriteDWORD("GlobalSCBs", 0);
+}
+
+}  // namespace
+
+bool KivMigrationSkips(const STRING& file) {
+  STRING ending = file.Right(4);
+  for (const char* skipped : kSkippedEndings)
+    if (ending == skipped) return true;
+  return false;
+}
+
+bool KivFolderWithin(const STRING& folder, const STRING& earlier) {
+  STRING inner = WithBackslash(folder), outer = WithBackslash(earlier);
+  return inner.Left(outer.Length()) == outer;
+}
+
+void KivRenameOptions(const STRING& options) {
+  RenameIfFree(options, "ColorTable.kivini", "Standard.kpal");
+  RenameIfFree(options, "colortable.ini", "Standard.kpal");
+  RenameIfFree(options, "kivhosts.ini", "hostdirectory.kivini");
+}
+
+void KivRewriteSshSettings(const STRING& options, const STRING& earlier, const STRING& folder) {
+  FILENAME file(options.c_str(), "devssh_global.ini");
+  STRING text;
+  if (!text.Load(file.c_str())) return;
+  text.Replace(FILENAME(earlier.c_str()).c_str(), FILENAME(folder.c_str()).c_str(), 0);
+  text.Save(file.c_str());
+}
+
+void KivMigrate(bool yes, const STRING& tag, const STRING& earlier, const STRING& folder) {
+  logit("[>>]SETUP::KivMigrate %d %s %s -> %s\n", yes, tag.c_str(), earlier.c_str(), folder.c_str());
+  FILENAME source(earlier.c_str()), target(folder.c_str());
+  if (yes && Known(tag) && source.IsBelowRoot() && !KivFolderWithin(target, source)) {
+    STRINGARRAY found, kept;
+    FILETREE::ListFiles(source, "*", &found, true);
+    for (int i = 0; i < found.Count(); i++)
+      if (!KivMigrationSkips(found[i])) kept.Add(found[i].c_str());
+    FILENAME backup(target.c_str(), ("KIV Files " + tag + " Backup").c_str());
+    FILETREE::CopyList(source, backup, kept, false);
+    FILETREE::CopyList(source, target, kept, false);
+    FILENAME options(target.c_str(), "Options");
+    KivRenameOptions(options);
+    KivRewriteSshSettings(options, source, target);
+  }
+  ResetRexxOptions();
+  logit("[<<]SETUP::KivMigrate\n");
+}
+
+bool KivUnpackInitialData(const STRING& archive, const STRING& folder) {
+  UNZIPPER zip(archive, STRING(), STRING());
+  if (!zip.IsOpen()) return false;
+  STRING name;
+  for (zip.First(name); name.IsNotEmpty(); zip.Next(name)) {
+    zip.ExtractFile(name.c_str(), folder.c_str());
+    if (name.Right(static_cast<int>(sizeof(kDummyEntry)) - 1) == kDummyEntry) FILENAME(folder.c_str(), name.c_str()).Delete();
+  }
+  return true;
+}

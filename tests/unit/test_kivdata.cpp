@@ -1,0 +1,136 @@
+// Tests of the rules behind the Kiv product pages: data folder types per language, admin.ini lines,
+// the migration filter, the inside-the-source rule and the renames on a scratch tree, the usage type
+// order and preselection, the subsystem codes, and which data folders may be offered for deletion.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+
+#include "base/filename.h"
+#include "base/stringarray.h"
+#include "base/strings.h"
+#include "hooks/kivdatafolder.h"
+#include "hooks/kivhookstate.h"
+#include "hooks/kivmigration.h"
+#include "hooks/kivproductevents.h"
+#include "hooks/kivusagetype.h"
+#include "scratchdir.h"
+
+namespace {
+
+using uidriver::ScratchDir;
+
+std::string Expanded(const char* text) { return FILENAME(text).c_str(); }
+
+TEST(KivDataFolder, FolderOfEveryTypeAndLanguage) {
+  const KIVPROFILE& kiv8 = KivProfile8();
+  struct CASE {
+    const char* Type;
+    int Language;
+    std::string Folder;
+  } cases[] = {
+      {"1", 9, Expanded("%USERPROFILE%\\KIV8 Files")},
+      {"1", 7, Expanded("%USERPROFILE%\\KIV8 Dateien")},
+      {"9", 9, Expanded("%USERPROFILE%\\KIV8 Files")},
+      {"", 9, Expanded("%USERPROFILE%\\KIV8 Files")},
+      {"2", 9, "C:\\Programs\\Kiv\\Userfiles"},
+      {"2", 7, "C:\\Programs\\Kiv\\Benutzerdateien"},
+      {"3", 7, Expanded("%ALLUSERPROFILE%\\KIV8")},
+      {"4", 9, "D:\\Data\\Mine"},
+      {"5", 9, Expanded("%APPDATA%\\KIV8")},
+  };
+  for (const CASE& c : cases)
+    EXPECT_EQ(c.Folder, KivDataFolderFor(kiv8, c.Language, c.Type, "C:\\Programs\\Kiv", "D:\\Data\\Mine").c_str())
+        << c.Type << " " << c.Language;
+}
+
+TEST(KivDataFolder, AdminIniLines) {
+  EXPECT_STREQ("ConfigDataFolder=\"D:\\K\"\nSetupCreatedConfig=yes\n", KivAdminIniForPage("D:\\K", "C:\\P", true).c_str());
+  EXPECT_STREQ("ConfigDataFolder=\"C:\\P\"\nDefaultScriptFolder=\"c:\\p\\Script\"\nSetupCreatedConfig=yes\n",
+               KivAdminIniForPage("C:\\P", "c:\\p", true).c_str());
+  EXPECT_STREQ("ConfigDataFolder=\"C:\\P\"\nSetupCreatedConfig=yes\n", KivAdminIniForPage("C:\\P", "C:\\P", false).c_str());
+  EXPECT_STREQ("ConfigDataFolder=\"D:\\K\"\nInstallerConfig=yes\n", KivAdminIniForUpdate("D:\\K").c_str());
+}
+
+TEST(KivMigration, FilterAndInsideTheSource) {
+  for (const char* skipped : {"a\\x.log", "B.BAK", "c.fee", "d.kph", "e.GID", "f.hlp"})
+    EXPECT_TRUE(KivMigrationSkips(skipped)) << skipped;
+  for (const char* kept : {"a\\x.ini", "logs", "b.bak2", "Options", "kivhosts.ini"}) EXPECT_FALSE(KivMigrationSkips(kept)) << kept;
+  EXPECT_TRUE(KivFolderWithin("C:\\Old", "c:\\old\\"));
+  EXPECT_TRUE(KivFolderWithin("C:\\Old\\New", "C:\\Old"));
+  EXPECT_FALSE(KivFolderWithin("C:\\Older", "C:\\Old"));
+  EXPECT_FALSE(KivFolderWithin("C:\\", "C:\\Old"));
+}
+
+// A scratch earlier data folder copied into a new one: filtered, backed up, renamed and rewritten, and
+// the earlier folder left exactly as it was.
+TEST(KivMigration, CopiesRenamesAndRewrites) {
+  ScratchDir dir;
+  ASSERT_TRUE(dir.WriteText("old\\Options\\colortable.ini", "colours"));
+  ASSERT_TRUE(dir.WriteText("old\\Options\\kivhosts.ini", "hosts"));
+  ASSERT_TRUE(dir.WriteText("old\\Options\\devssh_global.ini", "keys=" + dir.Path("OLD") + "\\ssh\n"));
+  ASSERT_TRUE(dir.WriteText("old\\session.log", "log"));
+  ASSERT_TRUE(dir.WriteText("old\\Script\\a.bak", "bak"));
+  ASSERT_TRUE(dir.WriteText("old\\Script\\a.kvs", "script"));
+  KivMigrate(true, "V7", dir.Path("old").c_str(), dir.Path("new").c_str());
+  for (const char* file : {"Options\\Standard.kpal", "Options\\hostdirectory.kivini", "Script\\a.kvs"})
+    EXPECT_TRUE(dir.Exists(std::string("new\\") + file)) << file;
+  for (const char* file : {"Options\\colortable.ini", "Options\\kivhosts.ini", "session.log", "Script\\a.bak"})
+    EXPECT_FALSE(dir.Exists(std::string("new\\") + file)) << file;
+  EXPECT_TRUE(dir.Exists("new\\KIV Files V7 Backup\\Options\\colortable.ini"));
+  EXPECT_FALSE(dir.Exists("new\\KIV Files V7 Backup\\session.log"));
+  EXPECT_EQ("keys=" + dir.Path("new") + "\\ssh\n", dir.ReadText("new\\Options\\devssh_global.ini"));
+  for (const char* file : {"Options\\colortable.ini", "Options\\kivhosts.ini", "session.log", "Script\\a.bak"})
+    EXPECT_TRUE(dir.Exists(std::string("old\\") + file)) << file;
+
+  // Into a folder inside the source, or without a known tag, nothing is copied.
+  KivMigrate(true, "V7", dir.Path("old").c_str(), dir.Path("old\\inner").c_str());
+  EXPECT_FALSE(dir.Exists("old\\inner"));
+  KivMigrate(true, "V4", dir.Path("old").c_str(), dir.Path("other").c_str());
+  KivMigrate(false, "V7", dir.Path("old").c_str(), dir.Path("other").c_str());
+  EXPECT_FALSE(dir.Exists("other"));
+}
+
+TEST(KivMigration, RenamesNeverReplace) {
+  ScratchDir dir;
+  ASSERT_TRUE(dir.WriteText("Options\\Standard.kpal", "mine"));
+  ASSERT_TRUE(dir.WriteText("Options\\ColorTable.kivini", "old"));
+  KivRenameOptions(dir.Path("Options").c_str());
+  EXPECT_EQ("mine", dir.ReadText("Options\\Standard.kpal"));
+  EXPECT_TRUE(dir.Exists("Options\\ColorTable.kivini"));
+}
+
+TEST(KivUsageType, OrderPreselectionAndLines) {
+  int order[] = {1, 0, 2, 3, 4};
+  for (int position = 0; position < 5; position++) {
+    EXPECT_EQ(order[position], KivUsageTypeAt(position));
+    EXPECT_EQ(position, KivUsagePositionOf(order[position]));
+  }
+  struct CASE {
+    const char* Terminal;
+    int Type;
+  } cases[] = {{"PuTTY", 0},     {"GNOME Terminal", 0}, {"SecureCRT", 0}, {"Attachmate EXTRA!", 2},
+               {"IBM Personal Communications (PCOMM)", 2}, {"Procomm Plus", 3}, {"None", -1}, {"Other", -1}};
+  for (const CASE& c : cases) EXPECT_EQ(c.Type, KivUsageForTerminal(c.Terminal)) << c.Terminal;
+  EXPECT_STREQ("SetupTerminalType=\"3.Procomm Plus\"\nSetupSubsystems=\"12000000.12000000\"\n\n\n\n",
+               KivUsageLines(3, "Procomm Plus").c_str());
+  EXPECT_STREQ("SetupTerminalType=\"1.None\"\nSetupSubsystems=\"11100000.11100000\"\n\n\n\n", KivUsageLines(1, "None").c_str());
+}
+
+TEST(KivDataFolderRemoval, OnlyTheProductsOwnFolder) {
+  STRINGARRAY kept;
+  kept.Add("C:\\users\\kivuser");
+  kept.Add("C:\\users\\kivuser\\AppData\\Roaming");
+  kept.Add("C:\\Program Files\\KIV8");
+  struct CASE {
+    const char* Folder;
+    bool Offered;
+  } cases[] = {{"C:\\users\\kivuser\\KIV8 Files", true},  {"C:\\users\\kivuser\\AppData\\Roaming\\KIV8", true},
+               {"C:\\Program Files\\KIV8\\Userfiles", false}, {"C:\\users\\kivuser", false},
+               {"C:\\users", false},                        {"C:\\Program Files\\KIV8", false},
+               {"C:\\", false},                             {"D:\\Data", false},
+               {"KIV8 Files", false},                       {"D:\\kivdata", true}};
+  for (const CASE& c : cases) EXPECT_EQ(c.Offered, KivDataFolderRemovable(c.Folder, kept)) << c.Folder;
+}
+
+}  // namespace
