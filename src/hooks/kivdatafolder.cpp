@@ -135,7 +135,7 @@ void FillDataFolder(SETUPDIALOGBOX* wizard, KIVSTATE& state) {
       answer = AskMigration(wizard, state);
     run.Tables.Recorded[key.c_str()] = STRING().Format("%d", answer);
   }
-  KivMigrate(answer != 0, state.Tag, state.EarlierData, state.DataFolder);
+  KivMigrate(answer != 0, state.Tag, state.EarlierData, state.DataFolder, state.Profile->RenameOptions);
   WriteForceWorkdir(answer ? 1 : 2);
 }
 

@@ -16,8 +16,6 @@ namespace {
 
 constexpr int kNoteControl = IDC_WELCOME_NOTE;  // the same id on the folder page
 
-const KIVPROFILE kProfile8 = {8, "KIV8", "kivsetuphook8", {"KIV7", "KIV6", "KIV5", nullptr}, {"KIV5", "KIV6", "KIV7", nullptr}};
-
 STRING ReadValue(HKEY root, const char* base, const char* key, const char* value) {
   STRING data;
   REGISTRY registry(root, base, key, REGISTRY_READ);
@@ -47,8 +45,6 @@ STRING NoteText(int text, const char* tag, const char* now) {
 }
 
 }  // namespace
-
-const KIVPROFILE& KivProfile8() { return kProfile8; }
 
 KIVSTATE& KivState() {
   static KIVSTATE state;
@@ -82,7 +78,8 @@ void KivAdjustPageText(int step, HWND page) {
     if (ReadValue(HKEY_LOCAL_MACHINE, kUninstallBaseKey, inikey.c_str(), "UninstallPath").IsNotEmpty()) return;
     CONTROL(page, kNoteControl).SetText(NoteText(IDS_WELCOME_MIGRATION_NOTE, state.Tag.c_str(), now.c_str()));
   } else if (step == 3 && InstallRun().InstallType == "0") {
-    STRING tag = state.Tag.IsEmpty() ? STRING("V7") : state.Tag;
+    // Without a tag the note names the newest earlier generation.
+    STRING tag = state.Tag.IsEmpty() ? STRING("V") + STRING(state.Profile->EarlierKeys[0]).Right(1) : state.Tag;
     CONTROL(page, kNoteControl).SetText(NoteText(IDS_FOLDER_MIGRATION_NOTE, tag.c_str(), now.c_str()));
   }
 }

@@ -17,8 +17,12 @@ struct KIVPROFILE {
   const char* Unit;                // the unit named in assertion reports
   const char* EarlierKeys[4];      // settings keys of earlier generations, searched in order; null ends
   const char* EarlierUninstall[4]; // uninstall keys of earlier generations cleaned up at event 10; null ends
+  // What the generation renames in the "Options" folder of data taken over from an earlier generation.
+  void (*RenameOptions)(const STRING& options);
 };
 
+// The profiles, each in its generation's unit.
+const KIVPROFILE& KivProfile7();
 const KIVPROFILE& KivProfile8();
 
 struct KIVSTATE {

@@ -48,11 +48,13 @@ bool KivFolderWithin(const STRING& folder, const STRING& earlier) {
   return inner.Left(outer.Length()) == outer;
 }
 
-void KivRenameOptions(const STRING& options) {
+void KivRenameOptions8(const STRING& options) {
   RenameIfFree(options, "ColorTable.kivini", "Standard.kpal");
   RenameIfFree(options, "colortable.ini", "Standard.kpal");
   RenameIfFree(options, "kivhosts.ini", "hostdirectory.kivini");
 }
+
+void KivRenameOptions7(const STRING& options) { RenameIfFree(options, "colortable.ini", "ColorTable.kivini"); }
 
 void KivRewriteSshSettings(const STRING& options, const STRING& earlier, const STRING& folder) {
   FILENAME file(options.c_str(), "devssh_global.ini");
@@ -62,7 +64,8 @@ void KivRewriteSshSettings(const STRING& options, const STRING& earlier, const S
   text.Save(file.c_str());
 }
 
-void KivMigrate(bool yes, const STRING& tag, const STRING& earlier, const STRING& folder) {
+void KivMigrate(bool yes, const STRING& tag, const STRING& earlier, const STRING& folder,
+                void (*renames)(const STRING& options)) {
   logit("[>>]SETUP::KivMigrate %d %s %s -> %s\n", yes, tag.c_str(), earlier.c_str(), folder.c_str());
   FILENAME source(earlier.c_str()), target(folder.c_str());
   if (yes && Known(tag) && source.IsBelowRoot() && !KivFolderWithin(target, source)) {
@@ -74,7 +77,7 @@ void KivMigrate(bool yes, const STRING& tag, const STRING& earlier, const STRING
     FILETREE::CopyList(source, backup, kept, false);
     FILETREE::CopyList(source, target, kept, false);
     FILENAME options(target.c_str(), "Options");
-    KivRenameOptions(options);
+    renames(options);
     KivRewriteSshSettings(options, source, target);
   }
   ResetRexxOptions();

@@ -8,15 +8,18 @@
 bool KivMigrationSkips(const STRING& file);
 // Whether `folder` is `earlier` itself or lies inside it (ignoring case): such a copy would run into itself.
 bool KivFolderWithin(const STRING& folder, const STRING& earlier);
-// The renames in the "Options" folder of the new data folder, never replacing a file: the colour table
-// to "Standard.kpal" and the host list to "hostdirectory.kivini".
-void KivRenameOptions(const STRING& options);
+// The renames in the "Options" folder of the new data folder, never replacing a file. Generation 8: the
+// colour table to "Standard.kpal" and the host list to "hostdirectory.kivini"; generation 7: the colour
+// table "colortable.ini" to "ColorTable.kivini".
+void KivRenameOptions8(const STRING& options);
+void KivRenameOptions7(const STRING& options);
 // "devssh_global.ini" of `options`: every mention of the earlier data folder names the new one.
 void KivRewriteSshSettings(const STRING& options, const STRING& earlier, const STRING& folder);
 // With `yes` and a known earlier tag: the earlier data folder's files (without the skipped ones) copied
 // into the backup folder "KIV Files <tag> Backup" of the new folder and into the new folder, then the
-// renames and the rewrite. Always: the REXX interpreter's GlobalSCBs option set to 0.
-void KivMigrate(bool yes, const STRING& tag, const STRING& earlier, const STRING& folder);
+// generation's `renames` and the rewrite. Always: the REXX interpreter's GlobalSCBs option set to 0.
+void KivMigrate(bool yes, const STRING& tag, const STRING& earlier, const STRING& folder,
+                void (*renames)(const STRING& options));
 
 // Unpacks `archive` into `folder` in archive order; entries named "...dummy.tmp" only make their folder and
 // are deleted again. False when the archive cannot be opened.

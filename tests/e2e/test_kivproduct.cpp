@@ -77,15 +77,15 @@ class KivProductTest : public ::testing::Test {
     ASSERT_TRUE(archive.Save(dir_.Path("setup.fil")));
   }
   void TearDown() override {
-    for (const char* generation : {"KIV6", "KIV7", "KIV8"}) {
+    for (const char* generation : {"KIV5", "KIV6", "KIV7", "KIV8"}) {
       DeleteKey(HKEY_CURRENT_USER, kSettings, generation);
       DeleteKey(HKEY_LOCAL_MACHINE, kUninstall, generation);
     }
     SHDeleteValueA(HKEY_CURRENT_USER, "Software\\Enterprise Alternatives\\REXX\\ExecOptions", "GlobalSCBs");
   }
 
-  void WriteConfig(const std::string& extra) {
-    std::string text = "AppName=Kiv\r\nAppVersion=8.10\r\nIniKey=KIV8\r\nInstallPath=*" + dir_.Path("target") +
+  void WriteConfig(const std::string& extra, const std::string& product = "AppVersion=8.10\r\nIniKey=KIV8\r\n") {
+    std::string text = "AppName=Kiv\r\n" + product + "InstallPath=*" + dir_.Path("target") +
                        "\r\nNoFinalPopup=1\r\nInstallSkipInstallType=1\r\nInstallSkipLicense=1\r\nInstallLicenseAgree=1\r\n"
                        "InstallSkipInstallDir=1\r\nInstallSkipAdvertise=1\r\nInstallSkipCopyComplete=1\r\n"
                        "InstallSkipStartmenu=1\r\n" + extra;
@@ -105,12 +105,12 @@ class KivProductTest : public ::testing::Test {
     Sleep(200);
     return dir_.Exists("kiv.report") ? dir_.ReadText("kiv.report") : kMissing;
   }
-  // An earlier generation 7: its settings and its data folder "old data" with options, a log and a backup.
-  void PrepareGeneration7() {
+  // An earlier generation: its settings and its data folder "old data" with options, a log and a backup.
+  void PrepareEarlier(const char* generation) {
     std::string old = dir_.Path("old data");
     ASSERT_TRUE(dir_.MakeFolder("old program"));
-    WriteValue(HKEY_CURRENT_USER, Settings("KIV7"), "%KIV%", dir_.Path("old program"));
-    WriteValue(HKEY_CURRENT_USER, Settings("KIV7"), "%KIVFILES%", old);
+    WriteValue(HKEY_CURRENT_USER, Settings(generation), "%KIV%", dir_.Path("old program"));
+    WriteValue(HKEY_CURRENT_USER, Settings(generation), "%KIVFILES%", old);
     ASSERT_TRUE(dir_.WriteText("old data\\Options\\colortable.ini", "colours"));
     ASSERT_TRUE(dir_.WriteText("old data\\Options\\kivhosts.ini", "hosts"));
     ASSERT_TRUE(dir_.WriteText("old data\\Options\\devssh_global.ini", "KnownHosts=" + old + "\\ssh\\known"));
@@ -127,7 +127,7 @@ const char kCustomFolder[] = "2010.401=RB:0\r\n2010.402=RB:0\r\n2010.403=RB:0\r\
 // and line in place, the earlier uninstall key of the same folder gone, one elsewhere kept, the product
 // started as a new installation.
 TEST_F(KivProductTest, NewInstallationTakesOverGeneration7) {
-  PrepareGeneration7();
+  PrepareEarlier("KIV7");
   WriteValue(HKEY_LOCAL_MACHINE, UninstallKey("KIV7"), "UninstallPath", dir_.Path("target"));
   WriteValue(HKEY_LOCAL_MACHINE, UninstallKey("KIV6"), "UninstallPath", dir_.Path("elsewhere"));
   WriteValue(HKEY_CURRENT_USER, Settings("KIV8"), "UserConfigFolder", "C:\\somewhere");
@@ -157,10 +157,32 @@ TEST_F(KivProductTest, NewInstallationTakesOverGeneration7) {
   EXPECT_NE(std::string::npos, ProductReport().find("/FIRSTLAUNCHFROMSETUPINSTALL"));
 }
 
+// Generation 7 over generation 6: its own names and key, the colour table renamed its way, the host list
+// kept, the generation-6 uninstall key of the same folder gone.
+TEST_F(KivProductTest, Generation7TakesOverGeneration6) {
+  PrepareEarlier("KIV6");
+  WriteValue(HKEY_LOCAL_MACHINE, UninstallKey("KIV6"), "UninstallPath", dir_.Path("target"));
+  WriteValue(HKEY_LOCAL_MACHINE, UninstallKey("KIV5"), "UninstallPath", dir_.Path("elsewhere"));
+  WriteConfig("InstallType=1\r\nInstallSkipKivUsageType=1\r\n", "AppVersion=7.20\r\nIniKey=KIV7\r\n");
+  std::string data = dir_.Path("KIV7 Data");
+  WriteAnswers(std::string(kCustomFolder) + "2010.201=EF:" + data + "\r\n2010.PUSH=149\r\n2000.dco=1\r\n");
+  ASSERT_EQ(0u, RunHidden());
+
+  for (const char* file : {"Options\\ColorTable.kivini", "Options\\kivhosts.ini", "KIV Files V6 Backup\\Options\\colortable.ini"})
+    EXPECT_TRUE(dir_.Exists(std::string("KIV7 Data\\") + file)) << file;
+  for (const char* file : {"Options\\Standard.kpal", "Options\\hostdirectory.kivini", "trace.log"})
+    EXPECT_FALSE(dir_.Exists(std::string("KIV7 Data\\") + file)) << file;
+  EXPECT_EQ(data, ReadValue(HKEY_LOCAL_MACHINE, UninstallKey("KIV7"), "%KIVFILES%"));
+  EXPECT_EQ("1", ReadValue(HKEY_CURRENT_USER, Settings("KIV7"), "SetupForceWorkdir"));
+  EXPECT_EQ(kMissing, ReadValue(HKEY_LOCAL_MACHINE, UninstallKey("KIV6"), "UninstallPath"));
+  EXPECT_EQ(dir_.Path("elsewhere"), ReadValue(HKEY_LOCAL_MACHINE, UninstallKey("KIV5"), "UninstallPath"));
+  EXPECT_NE(std::string::npos, ProductReport().find("/FIRSTLAUNCHFROMSETUPINSTALL"));
+}
+
 // Without the answer the earlier data stays where it is; the initial data archive fills the folder and
 // its "dummy.tmp" entries leave only their folders.
 TEST_F(KivProductTest, InitialDataInsteadOfMigration) {
-  PrepareGeneration7();
+  PrepareEarlier("KIV7");
   ZipTestArchive initial;
   initial.Add("Options/Standard.kpal", "initial").Add("Script/dummy.tmp", "");
   ASSERT_TRUE(initial.Save(dir_.Path("kivfiles.zip")));

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "base/filename.h"
+#include "base/filetree.h"
 #include "base/stringarray.h"
 #include "base/strings.h"
 #include "hooks/kivdatafolder.h"
@@ -42,6 +43,8 @@ TEST(KivDataFolder, FolderOfEveryTypeAndLanguage) {
   for (const CASE& c : cases)
     EXPECT_EQ(c.Folder, KivDataFolderFor(kiv8, c.Language, c.Type, "C:\\Programs\\Kiv", "D:\\Data\\Mine").c_str())
         << c.Type << " " << c.Language;
+  EXPECT_EQ(Expanded("%USERPROFILE%\\KIV7 Dateien"), KivDataFolderFor(KivProfile7(), 7, "1", "", "").c_str());
+  EXPECT_EQ(Expanded("%APPDATA%\\KIV7"), KivDataFolderFor(KivProfile7(), 9, "5", "", "").c_str());
 }
 
 TEST(KivDataFolder, AdminIniLines) {
@@ -72,7 +75,7 @@ TEST(KivMigration, CopiesRenamesAndRewrites) {
   ASSERT_TRUE(dir.WriteText("old\\session.log", "log"));
   ASSERT_TRUE(dir.WriteText("old\\Script\\a.bak", "bak"));
   ASSERT_TRUE(dir.WriteText("old\\Script\\a.kvs", "script"));
-  KivMigrate(true, "V7", dir.Path("old").c_str(), dir.Path("new").c_str());
+  KivMigrate(true, "V7", dir.Path("old").c_str(), dir.Path("new").c_str(), KivRenameOptions8);
   for (const char* file : {"Options\\Standard.kpal", "Options\\hostdirectory.kivini", "Script\\a.kvs"})
     EXPECT_TRUE(dir.Exists(std::string("new\\") + file)) << file;
   for (const char* file : {"Options\\colortable.ini", "Options\\kivhosts.ini", "session.log", "Script\\a.bak"})
@@ -84,20 +87,34 @@ TEST(KivMigration, CopiesRenamesAndRewrites) {
     EXPECT_TRUE(dir.Exists(std::string("old\\") + file)) << file;
 
   // Into a folder inside the source, or without a known tag, nothing is copied.
-  KivMigrate(true, "V7", dir.Path("old").c_str(), dir.Path("old\\inner").c_str());
+  KivMigrate(true, "V7", dir.Path("old").c_str(), dir.Path("old\\inner").c_str(), KivRenameOptions8);
   EXPECT_FALSE(dir.Exists("old\\inner"));
-  KivMigrate(true, "V4", dir.Path("old").c_str(), dir.Path("other").c_str());
-  KivMigrate(false, "V7", dir.Path("old").c_str(), dir.Path("other").c_str());
+  KivMigrate(true, "V4", dir.Path("old").c_str(), dir.Path("other").c_str(), KivRenameOptions8);
+  KivMigrate(false, "V7", dir.Path("old").c_str(), dir.Path("other").c_str(), KivRenameOptions8);
   EXPECT_FALSE(dir.Exists("other"));
 }
 
-TEST(KivMigration, RenamesNeverReplace) {
-  ScratchDir dir;
-  ASSERT_TRUE(dir.WriteText("Options\\Standard.kpal", "mine"));
-  ASSERT_TRUE(dir.WriteText("Options\\ColorTable.kivini", "old"));
-  KivRenameOptions(dir.Path("Options").c_str());
-  EXPECT_EQ("mine", dir.ReadText("Options\\Standard.kpal"));
-  EXPECT_TRUE(dir.Exists("Options\\ColorTable.kivini"));
+// Each generation's renames; a file of the new name is never replaced.
+TEST(KivMigration, RenamesOfEachGeneration) {
+  struct CASE {
+    void (*Renames)(const STRING&);
+    const char* Before;
+    const char* After;  // the files left, in the order given
+  } cases[] = {
+      {KivRenameOptions8, "ColorTable.kivini colortable.ini kivhosts.ini", "Standard.kpal colortable.ini hostdirectory.kivini"},
+      {KivRenameOptions8, "Standard.kpal ColorTable.kivini", "Standard.kpal ColorTable.kivini"},
+      {KivRenameOptions7, "colortable.ini kivhosts.ini", "ColorTable.kivini kivhosts.ini"},
+      {KivRenameOptions7, "colortable.ini ColorTable.kivini", "colortable.ini ColorTable.kivini"},
+  };
+  for (const CASE& c : cases) {
+    ScratchDir dir;
+    STRINGARRAY before(c.Before, " "), after(c.After, " ");
+    for (int i = 0; i < before.Count(); i++) ASSERT_TRUE(dir.WriteText(std::string("Options\\") + before[i].c_str(), before[i].c_str()));
+    c.Renames(dir.Path("Options").c_str());
+    int files = FILETREE::ListFiles(dir.Path("Options").c_str(), "*", nullptr, false);
+    EXPECT_EQ(after.Count(), files) << c.Before;
+    for (int i = 0; i < after.Count(); i++) EXPECT_TRUE(dir.Exists(std::string("Options\\") + after[i].c_str())) << c.Before << ": " << after[i].c_str();
+  }
 }
 
 TEST(KivUsageType, OrderPreselectionAndLines) {
