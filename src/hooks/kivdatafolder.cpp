@@ -106,7 +106,7 @@ bool AskMigration(SETUPDIALOGBOX* wizard, KIVSTATE& state) {
   INSTALLRUN& run = InstallRun();
   bool offer = FILENAME(state.EarlierProgram.c_str()).IsDirectory() && strcmp(state.EarlierProgram.c_str(), run.InstallFolder.c_str()) != 0 &&
                FILENAME(state.EarlierData.c_str(), "Options").IsDirectory() &&
-               (state.Tag == "V5" || state.Tag == "V6" || state.Tag == "V7");
+               state.Tag.IsNotEmpty();
   if (!offer) return false;
   TEXTVARIABLES variables;
   variables.Vxx = state.Tag.c_str();
@@ -152,6 +152,8 @@ void PrepareDataFolder(SETUPDIALOGBOX* wizard, KIVSTATE& state) {
     bool script = FILENAME(run.InstallFolder.c_str(), "Script").IsDirectory();
     SaveAdminIni(KivAdminIniForPage(state.DataFolder, run.InstallFolder, script));
   }
+  if (state.PendingUsage.IsNotEmpty()) KivAppendAdminIni(state.PendingUsage);
+  state.PendingUsage = STRING();
   FILETREE::CreateDirectoryPath(state.DataFolder);
   STRING inikey = ConfigText(run.Tables.Config, KEY_INIKEY);
   REGISTRY product(HKEY_CURRENT_USER, kNorbaSettingsKey, inikey.c_str(), REGISTRY_WRITE);
@@ -194,6 +196,14 @@ STRING KivAdminIniForUpdate(const STRING& folder) {
   STRING text;
   text.Format("ConfigDataFolder=\"%s\"\n", folder.c_str());
   return text.Append("InstallerConfig=yes\n");
+}
+
+void KivAppendAdminIni(const STRING& lines) {
+  if (InstallRun().CustomAdmin) return;
+  STRING text;
+  text.Load(KivAdminIniPath().c_str());
+  text.Append(lines);
+  text.Save(KivAdminIniPath().c_str());
 }
 
 STRING KivAdminIniPath() { return FILENAME(InstallRun().InstallFolder.c_str(), "admin.ini"); }

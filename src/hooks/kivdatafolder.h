@@ -20,8 +20,9 @@ STRING KivDataFolderFor(const KIVPROFILE& profile, int language, const STRING& t
 STRING KivAdminIniForPage(const STRING& folder, const STRING& program, bool script);
 // admin.ini as an update writes it when there is none: the default data folder and the installer's mark.
 STRING KivAdminIniForUpdate(const STRING& folder);
-// admin.ini of the program folder.
+// admin.ini of the program folder, and lines appended to it (not when the archives brought their own).
 STRING KivAdminIniPath();
+void KivAppendAdminIni(const STRING& lines);
 
 // The page function (step 15).
 int KivDataFolderPage(SETUPDIALOGBOX* wizard, DATADIALOG* page);

@@ -19,7 +19,10 @@ INT_PTR KivDispatch(const KIVPROFILE& profile, const SETUPSTEP (&pages)[2], INT_
       KivRememberSetup(profile, static_cast<int>(a), reinterpret_cast<HASH*>(value));
       break;
     case NORBA_NSH_PAGE_BEFORE:
-      KivAdjustPageText(static_cast<int>(a), pagewindow);
+      if (profile.Generation != 6) KivAdjustPageText(static_cast<int>(a), pagewindow);
+      break;
+    case NORBA_NSH_PAGE_AFTER:
+      if (profile.Generation == 6 && a == STEPDIRECTORY && value == PAGE_NEXT) KivExamineChosenFolder(pagewindow);
       break;
     case NORBA_NSH_LINKS_RECORDED:
       KivRemoveEarlierUninstallKeys(profile.EarlierUninstall, InstallRun().InstallFolder);

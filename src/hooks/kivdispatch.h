@@ -1,4 +1,4 @@
-// The events that the built-in Kiv hooks of generations 7 and 8 handle alike, dispatched for one
+// The events that the built-in Kiv hooks of generations 6, 7 and 8 handle alike, dispatched for one
 // generation's profile and product pages.
 #pragma once
 

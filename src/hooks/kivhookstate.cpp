@@ -23,15 +23,16 @@ STRING ReadValue(HKEY root, const char* base, const char* key, const char* value
   return data;
 }
 
-// The earlier generation `key` when its settings name a program folder and an existing data folder.
-bool FindEarlier(const char* key, KIVSTATE& state) {
-  REGISTRY registry(HKEY_CURRENT_USER, kNorbaSettingsKey, key, REGISTRY_READ);
+// The earlier generation under `base`\`key` when its values name a program folder and an existing data folder.
+bool FindEarlier(const char* base, const char* key, const char* programvalue, const char* datavalue, const STRING& tag,
+                 KIVSTATE& state) {
+  REGISTRY registry(HKEY_CURRENT_USER, base, key, REGISTRY_READ);
   STRING program, data;
-  if (registry.IsOpen() && registry.Read("%KIV%", program) && registry.Read("%KIVFILES%", data) &&
+  if (registry.IsOpen() && registry.Read(programvalue, program) && registry.Read(datavalue, data) &&
       data.IsNotEmpty() && FILENAME(data.c_str()).IsDirectory()) {
     state.EarlierProgram = program;
     state.EarlierData = data;
-    state.Tag = STRING("V") + STRING(key).Right(1);
+    state.Tag = tag;
     return true;
   }
   return false;
@@ -63,10 +64,27 @@ void KivRememberSetup(const KIVPROFILE& profile, int language, HASH* config) {
   state.Language = language;
   state.Config = config;
   state.EarlierProgram = state.EarlierData = state.Tag = STRING();
-  for (const char* const* key = profile.EarlierKeys; *key; key++)
-    if (FindEarlier(*key, state)) break;
+  bool found = false;
+  for (const char* const* key = profile.EarlierKeys; *key && !found; key++)
+    found = FindEarlier(kNorbaSettingsKey, *key, "%KIV%", "%KIVFILES%", STRING("V") + STRING(*key).Right(1), state);
+  // Generation 6 also knows generation 4 and its predecessor, which kept their folders under other names.
+  if (!found && profile.Generation == 6)
+    found = FindEarlier(kNorbaSettingsKey, "KIV4", "HomePath", "WorkPath", "V4", state) ||
+            FindEarlier("Software", "Dex-A-Lon ", "HomePath", "WorkPath", "V3", state);
   logit("SETUP::KivRememberSetup language %d earlier %s (%s) %s\n", language, state.EarlierProgram.c_str(),
         state.Tag.c_str(), state.EarlierData.c_str());
+}
+
+void KivExamineChosenFolder(HWND page) {
+  KIVSTATE& state = KivState();
+  STRING folder = CONTROL(page, IDC_FOLDER_EDIT).GetText();
+  if (folder.IsEmpty()) return;
+  FILENAME admin(folder.c_str(), "admin.ini");
+  if (InstallRun().InstallType == "0" && admin.IsFile() && admin.CopyTo(admin + ".bak", true)) admin.Delete();
+  state.EarlierInProgram = false;
+  for (const char* earlier : {"phonebk", "admin.ini", "options\\standard.cfg", "options\\standard.kfg", "options\\standard.kiv"})
+    state.EarlierInProgram = state.EarlierInProgram || FILENAME(folder.c_str(), earlier).Exists();
+  logit("SETUP::KivExamineChosenFolder %s: earlier data %d\n", folder.c_str(), state.EarlierInProgram);
 }
 
 void KivAdjustPageText(int step, HWND page) {

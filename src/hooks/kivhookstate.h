@@ -22,6 +22,7 @@ struct KIVPROFILE {
 };
 
 // The profiles, each in its generation's unit.
+const KIVPROFILE& KivProfile6();
 const KIVPROFILE& KivProfile7();
 const KIVPROFILE& KivProfile8();
 
@@ -37,6 +38,8 @@ struct KIVSTATE {
   STRING DataFolder;         // the data folder chosen on the page, placeholders expanded
   int UsageType = 1;
   STRING Terminal;           // the chosen terminal program's text
+  STRING PendingUsage;       // usage lines chosen before the data folder page wrote admin.ini (generation 6)
+  bool EarlierInProgram = false;  // the chosen program folder holds an earlier generation's data (generation 6)
 };
 
 // The hook state of this process.
@@ -47,6 +50,9 @@ KIVSTATE& KivState();
 void KivRememberSetup(const KIVPROFILE& profile, int language, HASH* config);
 // Event 5: the note about the earlier generation on the welcome page (step 1) and the folder page (step 3).
 void KivAdjustPageText(int step, HWND page);
+// Generation 6, event 6 after the folder page left with Next: a new installation keeps an admin.ini found
+// in the chosen folder as admin.ini.bak, and notes whether that folder holds an earlier generation's data.
+void KivExamineChosenFolder(HWND page);
 
 // The generation's settings key below HKEY_CURRENT_USER, and its "%KIVFILES%" (empty when missing).
 STRING KivSettingsKey();

@@ -22,6 +22,22 @@ STRING WithBackslash(const STRING& folder) {
 }
 
 bool Known(const STRING& tag) { return tag == "V5" || tag == "V6" || tag == "V7"; }
+bool Legacy(const STRING& tag) { return tag == "V4" || tag == "V3"; }
+const char* const kLegacyFolders[] = {"Options", "Script", "SSH"};
+
+// The Path and script lines of standard.cfg: the earlier folder becomes "%KIVFILES%".
+void RewriteStandardConfig(const FILENAME& file, const STRING& earlier) {
+  STRINGARRAY lines;
+  if (lines.Load(file.c_str(), false) <= 0) return;
+  STRING text;
+  for (int i = 0; i < lines.Count(); i++) {
+    STRING line = lines[i];
+    STRING start = line.Left(6);
+    if (start.Left(4) == "Path" || start == "script") line.Replace(earlier.c_str(), "%KIVFILES%", 0);
+    text.Append(line).Append("\r\n");
+  }
+  text.Save(file.c_str());
+}
 
 // Renames `from` to `to` in `folder` when `to` is missing and `from` exists.
 void RenameIfFree(const STRING& folder, const char* from, const char* to) {
@@ -54,7 +70,7 @@ void KivRenameOptions8(const STRING& options) {
   RenameIfFree(options, "kivhosts.ini", "hostdirectory.kivini");
 }
 
-void KivRenameOptions7(const STRING& options) { RenameIfFree(options, "colortable.ini", "ColorTable.kivini"); }
+void KivRenameColorTable(const STRING& options) { RenameIfFree(options, "colortable.ini", "ColorTable.kivini"); }
 
 void KivRewriteSshSettings(const STRING& options, const STRING& earlier, const STRING& folder) {
   FILENAME file(options.c_str(), "devssh_global.ini");
@@ -79,9 +95,28 @@ void KivMigrate(bool yes, const STRING& tag, const STRING& earlier, const STRING
     FILENAME options(target.c_str(), "Options");
     renames(options);
     KivRewriteSshSettings(options, source, target);
+  } else if (yes && Legacy(tag) && source.IsBelowRoot() && !KivFolderWithin(target, source)) {
+    KivMigrateLegacy(source, target);
   }
   ResetRexxOptions();
   logit("[<<]SETUP::KivMigrate\n");
+}
+
+void KivMigrateLegacy(const STRING& earlier, const STRING& folder) {
+  FILENAME backup(folder.c_str(), "Previous Version Files (Backup)");
+  for (const char* sub : kLegacyFolders) {
+    FILENAME from(earlier.c_str(), sub);
+    if (!from.IsDirectory()) continue;
+    FILETREE::CopyTree(from, FILENAME(backup.c_str(), sub), "*", true, false);
+    FILETREE::CopyTree(from, FILENAME(folder.c_str(), sub), "*", true, false);
+  }
+  FILENAME options(folder.c_str(), "Options");
+  FILENAME colours(options.c_str(), "Colortable.cfg");
+  if (colours.IsFile() && colours.CopyTo(FILENAME(options.c_str(), "Colortable.kivini"), false))
+    colours.Rename("Colortable.cfg.old", false);
+  for (const char* hosts : {"KIVHOSTS.INI", "PHONEBK"})
+    if (FILENAME(earlier.c_str(), hosts).CopyTo(FILENAME(folder.c_str(), hosts), true)) break;
+  RewriteStandardConfig(FILENAME(options.c_str(), "standard.cfg"), earlier);
 }
 
 bool KivUnpackInitialData(const STRING& archive, const STRING& folder) {

@@ -8,7 +8,7 @@
 #include "hooks/kivusagetype.h"
 
 static const KIVPROFILE kProfile = {7, "KIV7", "kivsetuphook7", {"KIV6", "KIV5", nullptr},
-                                   {"KIV5", "KIV6", nullptr}, KivRenameOptions7};
+                                   {"KIV5", "KIV6", nullptr}, KivRenameColorTable};
 
 static const SETUPSTEP kProductPages[2] = {
     {STEPDATAFOLDER, 2920, 2921, 2010, nullptr, KivDataFolderPage, 0},

@@ -67,14 +67,6 @@ void FillControls(HWND page, HASH& config) {
   SendDlgItemMessageW(page, IDC_USAGE_TERMINAL, CB_SETCURSEL, misc.IsNotEmpty() ? misc.atoi() - 1 : 0, 0);
 }
 
-void AppendUsageLines(int type, const STRING& terminal) {
-  if (InstallRun().CustomAdmin) return;
-  STRING text;
-  text.Load(KivAdminIniPath().c_str());
-  text.Append(KivUsageLines(type, terminal));
-  text.Save(KivAdminIniPath().c_str());
-}
-
 }  // namespace
 
 int KivUsageTypeAt(int position) { return position >= 0 && position < USAGE_TYPE_COUNT ? kOrder[position] : 1; }
@@ -115,6 +107,10 @@ int KivUsageTypePage(SETUPDIALOGBOX* wizard, DATADIALOG* page) {
   state.UsageType = KivUsageTypeAt(position);
   state.Terminal = CONTROL(window, IDC_USAGE_TERMINAL).GetText();
   logit("SETUP::KivUsageTypePage ends with %d: type %d, %s\n", result, state.UsageType, state.Terminal.c_str());
-  if (result != PAGE_CANCEL) AppendUsageLines(state.UsageType, state.Terminal);
+  // Before the data folder page (generation 6) admin.ini is still to be written: the lines wait for it.
+  if (result != PAGE_CANCEL && state.DataFolder.IsEmpty())
+    state.PendingUsage = KivUsageLines(state.UsageType, state.Terminal);
+  else if (result != PAGE_CANCEL)
+    KivAppendAdminIni(KivUsageLines(state.UsageType, state.Terminal));
   return result;
 }

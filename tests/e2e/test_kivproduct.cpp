@@ -77,7 +77,7 @@ class KivProductTest : public ::testing::Test {
     ASSERT_TRUE(archive.Save(dir_.Path("setup.fil")));
   }
   void TearDown() override {
-    for (const char* generation : {"KIV5", "KIV6", "KIV7", "KIV8"}) {
+    for (const char* generation : {"KIV4", "KIV5", "KIV6", "KIV7", "KIV8"}) {
       DeleteKey(HKEY_CURRENT_USER, kSettings, generation);
       DeleteKey(HKEY_LOCAL_MACHINE, kUninstall, generation);
     }
@@ -177,6 +177,27 @@ TEST_F(KivProductTest, Generation7TakesOverGeneration6) {
   EXPECT_EQ(kMissing, ReadValue(HKEY_LOCAL_MACHINE, UninstallKey("KIV6"), "UninstallPath"));
   EXPECT_EQ(dir_.Path("elsewhere"), ReadValue(HKEY_LOCAL_MACHINE, UninstallKey("KIV5"), "UninstallPath"));
   EXPECT_NE(std::string::npos, ProductReport().find("/FIRSTLAUNCHFROMSETUPINSTALL"));
+}
+
+// Generation 6 over generation 5: the usage type page before the data folder page, admin.ini still in its
+// order, the colour table renamed, the backup named after V5, the generation-4 uninstall key of the same
+// folder gone.
+TEST_F(KivProductTest, Generation6TakesOverGeneration5) {
+  PrepareEarlier("KIV5");
+  WriteValue(HKEY_LOCAL_MACHINE, UninstallKey("KIV4"), "UninstallPath", dir_.Path("target"));
+  WriteConfig("InstallType=1\r\nInstallSkipKivUsageType=1\r\nInstallKivUsageType=2\r\nInstallKivUsageTypeMisc=5\r\n",
+              "AppVersion=6.50\r\nIniKey=KIV6\r\n");
+  std::string data = dir_.Path("KIV6 Data");
+  WriteAnswers(std::string(kCustomFolder) + "2010.201=EF:" + data + "\r\n2010.PUSH=149\r\n2000.dco=1\r\n");
+  ASSERT_EQ(0u, RunHidden());
+
+  EXPECT_TRUE(dir_.Exists("KIV6 Data\\Options\\ColorTable.kivini"));
+  EXPECT_TRUE(dir_.Exists("KIV6 Data\\KIV Files V5 Backup\\Options\\kivhosts.ini"));
+  EXPECT_EQ("ConfigDataFolder=\"" + data + "\"\nSetupCreatedConfig=yes\nSetupTerminalType=\"2.Attachmate EXTRA!\"\n"
+            "SetupSubsystems=\"11100000.11100000\"\n\n\n\n",
+            dir_.ReadText("target\\admin.ini"));
+  EXPECT_EQ(data, ReadValue(HKEY_LOCAL_MACHINE, UninstallKey("KIV6"), "%KIVFILES%"));
+  EXPECT_EQ(kMissing, ReadValue(HKEY_LOCAL_MACHINE, UninstallKey("KIV4"), "UninstallPath"));
 }
 
 // Without the answer the earlier data stays where it is; the initial data archive fills the folder and

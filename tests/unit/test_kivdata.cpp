@@ -89,7 +89,7 @@ TEST(KivMigration, CopiesRenamesAndRewrites) {
   // Into a folder inside the source, or without a known tag, nothing is copied.
   KivMigrate(true, "V7", dir.Path("old").c_str(), dir.Path("old\\inner").c_str(), KivRenameOptions8);
   EXPECT_FALSE(dir.Exists("old\\inner"));
-  KivMigrate(true, "V4", dir.Path("old").c_str(), dir.Path("other").c_str(), KivRenameOptions8);
+  KivMigrate(true, "V2", dir.Path("old").c_str(), dir.Path("other").c_str(), KivRenameOptions8);
   KivMigrate(false, "V7", dir.Path("old").c_str(), dir.Path("other").c_str(), KivRenameOptions8);
   EXPECT_FALSE(dir.Exists("other"));
 }
@@ -103,8 +103,8 @@ TEST(KivMigration, RenamesOfEachGeneration) {
   } cases[] = {
       {KivRenameOptions8, "ColorTable.kivini colortable.ini kivhosts.ini", "Standard.kpal colortable.ini hostdirectory.kivini"},
       {KivRenameOptions8, "Standard.kpal ColorTable.kivini", "Standard.kpal ColorTable.kivini"},
-      {KivRenameOptions7, "colortable.ini kivhosts.ini", "ColorTable.kivini kivhosts.ini"},
-      {KivRenameOptions7, "colortable.ini ColorTable.kivini", "colortable.ini ColorTable.kivini"},
+      {KivRenameColorTable, "colortable.ini kivhosts.ini", "ColorTable.kivini kivhosts.ini"},
+      {KivRenameColorTable, "colortable.ini ColorTable.kivini", "colortable.ini ColorTable.kivini"},
   };
   for (const CASE& c : cases) {
     ScratchDir dir;
@@ -115,6 +115,28 @@ TEST(KivMigration, RenamesOfEachGeneration) {
     EXPECT_EQ(after.Count(), files) << c.Before;
     for (int i = 0; i < after.Count(); i++) EXPECT_TRUE(dir.Exists(std::string("Options\\") + after[i].c_str())) << c.Before << ": " << after[i].c_str();
   }
+}
+
+// Generation 6 over generation 4: the three folders copied twice, the colour table and host list taken
+// along in the new folder, standard.cfg pointed at the new data folder, the earlier folder untouched.
+TEST(KivMigration, GenerationFourIntoGenerationSix) {
+  ScratchDir dir;
+  std::string old = dir.Path("old");
+  ASSERT_TRUE(dir.WriteText("old\\Options\\Colortable.cfg", "colours"));
+  ASSERT_TRUE(dir.WriteText("old\\Options\\standard.cfg", "Path=" + old + "\\Sessions\r\nScriptPath=" + old +
+                                                             "\r\nscript=" + old + "\\Script\r\nTitle=" + old + "\r\n"));
+  ASSERT_TRUE(dir.WriteText("old\\SSH\\known_hosts", "hosts"));
+  ASSERT_TRUE(dir.WriteText("old\\PHONEBK", "phonebook"));
+  ASSERT_TRUE(dir.WriteText("old\\other.txt", "other"));
+  KivMigrate(true, "V4", old.c_str(), dir.Path("new").c_str(), KivRenameColorTable);
+  for (const char* file : {"new\\Options\\Colortable.kivini", "new\\Options\\Colortable.cfg.old", "new\\SSH\\known_hosts",
+                           "new\\PHONEBK", "new\\Previous Version Files (Backup)\\Options\\Colortable.cfg",
+                           "new\\Previous Version Files (Backup)\\SSH\\known_hosts", "old\\Options\\Colortable.cfg"})
+    EXPECT_TRUE(dir.Exists(file)) << file;
+  for (const char* file : {"new\\other.txt", "new\\Options\\Colortable.cfg", "old\\Options\\Colortable.cfg.old"})
+    EXPECT_FALSE(dir.Exists(file)) << file;
+  EXPECT_EQ("Path=%KIVFILES%\\Sessions\r\nScriptPath=%KIVFILES%\r\nscript=%KIVFILES%\\Script\r\nTitle=" + old + "\r\n",
+            dir.ReadText("new\\Options\\standard.cfg"));
 }
 
 TEST(KivUsageType, OrderPreselectionAndLines) {
