@@ -9,6 +9,7 @@
 #include "base/registry.h"
 #include "diag/logit.h"
 #include "hooks/kivmigration.h"
+#include "hooks/kivproductevents.h"
 #include "ids.h"
 #include "setup/configkeys.h"
 #include "setup/installrun.h"
@@ -143,6 +144,13 @@ void FillDataFolder(SETUPDIALOGBOX* wizard, KIVSTATE& state) {
 void PrepareDataFolder(SETUPDIALOGBOX* wizard, KIVSTATE& state) {
   INSTALLRUN& run = InstallRun();
   state.DataFolder = KivDataFolderFor(*state.Profile, state.Language, state.FolderType, run.InstallFolder, state.CustomFolder);
+  // The data are unpacked and copied into the folder: a custom folder never is a root or a shell folder,
+  // nor holds one (the program folder itself may hold the data).
+  if (state.FolderType == "4" && !KivDataFolderAcceptable(state.DataFolder, KivKeptFolders(STRING()))) {
+    logit("SETUP::KivDataFolderPage %s cannot hold the data: the default folder instead\n", state.DataFolder.c_str());
+    state.FolderType = "1";
+    state.DataFolder = KivDataFolderFor(*state.Profile, state.Language, state.FolderType, run.InstallFolder, state.CustomFolder);
+  }
   logit("SETUP::KivDataFolderPage type %s folder %s\n", state.FolderType.c_str(), state.DataFolder.c_str());
   if (state.FolderType != "5") {
     REGISTRY uninstall(state.Profile->Key, kUninstallBaseKey, 0);

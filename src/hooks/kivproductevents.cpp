@@ -32,8 +32,9 @@ STRING UninstallValue(const char* key, const char* value) {
   return data;
 }
 
-// The folders a data folder must never be nor hold.
-STRINGARRAY KeptFolders(const STRING& program) {
+}  // namespace
+
+STRINGARRAY KivKeptFolders(const STRING& program) {
   STRINGARRAY kept;
   for (int csidl : kShellFolders) {
     char path[MAX_PATH] = {};
@@ -44,6 +45,8 @@ STRINGARRAY KeptFolders(const STRING& program) {
   return kept;
 }
 
+namespace {
+
 void Open(const STRING& file, const char* argument, const STRING& folder) {
   HINSTANCE rc = ShellExecuteA(nullptr, "open", file.c_str(), argument, folder.c_str(), SW_SHOWNORMAL);
   logit("SETUP::KivStartProduct open %s %s: %d\n", file.c_str(), argument ? argument : "",
@@ -52,12 +55,16 @@ void Open(const STRING& file, const char* argument, const STRING& folder) {
 
 }  // namespace
 
-bool KivDataFolderRemovable(const STRING& folder, const STRINGARRAY& kept) {
+bool KivDataFolderAcceptable(const STRING& folder, const STRINGARRAY& kept) {
   FILENAME path(folder.c_str());
-  if (!path.IsBelowRoot() || !path.GetName().iFind("KIV")) return false;
+  if (!path.IsBelowRoot()) return false;
   for (int i = 0; i < kept.Count(); i++)
     if (KivFolderWithin(kept[i], path)) return false;
   return true;
+}
+
+bool KivDataFolderRemovable(const STRING& folder, const STRINGARRAY& kept) {
+  return KivDataFolderAcceptable(folder, kept) && FILENAME(folder.c_str()).GetName().iFind("KIV");
 }
 
 void KivRemoveEarlierUninstallKeys(const char* const* keys, const STRING& program) {
@@ -77,7 +84,7 @@ void KivOfferDataFolderRemoval(HWND wizard, int mode) {
   STRING folder = KivSettingsDataFolder();
   logit("SETUP::KivOfferDataFolderRemoval %s (uninstall key: %s)\n", folder.c_str(), UninstallValue(key, "%KIVFILES%").c_str());
   if (folder.IsEmpty() || !FILENAME(folder.c_str()).IsDirectory()) return;
-  if (!KivDataFolderRemovable(folder, KeptFolders(UninstallValue(key, "UninstallPath")))) {
+  if (!KivDataFolderRemovable(folder, KivKeptFolders(UninstallValue(key, "UninstallPath")))) {
     logit("SETUP::KivOfferDataFolderRemoval %s is not the product's own folder: kept\n", folder.c_str());
     return;
   }

@@ -170,6 +170,11 @@ TEST(KivDataFolderRemoval, OnlyTheProductsOwnFolder) {
                {"C:\\", false},                             {"D:\\Data", false},
                {"KIV8 Files", false},                       {"D:\\kivdata", true}};
   for (const CASE& c : cases) EXPECT_EQ(c.Offered, KivDataFolderRemovable(c.Folder, kept)) << c.Folder;
+  // A custom data folder need not be named after the product, but it never is or holds a kept folder.
+  EXPECT_TRUE(KivDataFolderAcceptable("D:\\Data", kept));
+  EXPECT_TRUE(KivDataFolderAcceptable("C:\\Program Files\\KIV8\\Userfiles", kept));
+  EXPECT_FALSE(KivDataFolderAcceptable("C:\\users", kept));
+  EXPECT_FALSE(KivDataFolderAcceptable("D:\\", kept));
 }
 
 }  // namespace
