@@ -53,8 +53,6 @@ int ChooseKivHookForRemoval(const char* keyname) {
   return generation;
 }
 
-int KivPendingPage(SETUPDIALOGBOX*, DATADIALOG*) { return PAGE_SKIP; }
-
 void TraceKivHookCall(INT_PTR event, INT_PTR a, INT_PTR value) {
   logit("SETUP::NewSetupHookKiv %d %d %p\n", static_cast<int>(event), static_cast<int>(a),
         reinterpret_cast<void*>(value));

@@ -32,9 +32,6 @@ int ChooseKivHookForInstallation(HASH& config);
 // Answers that generation, 0 when the key names none (the hook stays as it was).
 int ChooseKivHookForRemoval(const char* keyname);
 
-// The page function of product pages whose work is still to come: the step passes in the walking direction.
-int KivPendingPage(SETUPDIALOGBOX* wizard, DATADIALOG* page);
-
 // What every generation's dispatcher does first: trace the call.
 void TraceKivHookCall(INT_PTR event, INT_PTR a, INT_PTR value);
 // Event 0: the generation's two pages go before STEPADV of the step table handed over as `value`;

@@ -293,7 +293,7 @@ TEST_F(HookLibraryTest, EntryPointsOfTheLibraryReceiveEveryArgument) {
   EXPECT_EQ(1, CallNewSetupHook(NORBA_NSH_COPY_BEGIN, 0, wizard, progress, nullptr, 2));
   EXPECT_EQ(1, CallNewSetupHook(NORBA_NSH_SHORTCUTS, 0, nullptr, nullptr, nullptr, HookArg(&folder)));
   EXPECT_EQ(1, CallNewSetupHook(NORBA_NSH_PAGE_AFTER, STEPDIRECTORY, wizard, progress,
-                                reinterpret_cast<void*>(KivPendingPage), PAGE_NEXT));
+                                reinterpret_cast<void*>(LibraryHook), PAGE_NEXT));
 
   std::vector<std::string> expected = {
       "SetupHook 1 0",
@@ -301,7 +301,7 @@ TEST_F(HookLibraryTest, EntryPointsOfTheLibraryReceiveEveryArgument) {
       "NewSetupHook 3 0 4660 0 0 " + Decimal(key) + " \"KIV8\"",
       "NewSetupHook 7 0 4660 22136 0 2",
       "NewSetupHook 9 0 0 0 0 " + Decimal(&folder) + " \"C:\\ProgramData\\Start Menu\\Kiv\"",
-      "NewSetupHook 6 3 4660 22136 " + Decimal(reinterpret_cast<void*>(KivPendingPage)) + " 149",
+      "NewSetupHook 6 3 4660 22136 " + Decimal(reinterpret_cast<void*>(LibraryHook)) + " 149",
   };
   EXPECT_EQ(expected, recording.Lines());
 

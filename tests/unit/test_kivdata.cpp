@@ -1,0 +1,180 @@
+// Tests of the rules behind the Kiv product pages: data folder types per language, admin.ini lines,
+// the migration filter, the inside-the-source rule and the renames on a scratch tree, the usage type
+// order and preselection, the subsystem codes, and which data folders may be offered for deletion.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+
+#include "base/filename.h"
+#include "base/filetree.h"
+#include "base/stringarray.h"
+#include "base/strings.h"
+#include "hooks/kivdatafolder.h"
+#include "hooks/kivhookstate.h"
+#include "hooks/kivmigration.h"
+#include "hooks/kivproductevents.h"
+#include "hooks/kivusagetype.h"
+#include "scratchdir.h"
+
+namespace {
+
+using uidriver::ScratchDir;
+
+std::string Expanded(const char* text) { return FILENAME(text).c_str(); }
+
+TEST(KivDataFolder, FolderOfEveryTypeAndLanguage) {
+  const KIVPROFILE& kiv8 = KivProfile8();
+  struct CASE {
+    const char* Type;
+    int Language;
+    std::string Folder;
+  } cases[] = {
+      {"1", 9, Expanded("%USERPROFILE%\\KIV8 Files")},
+      {"1", 7, Expanded("%USERPROFILE%\\KIV8 Dateien")},
+      {"9", 9, Expanded("%USERPROFILE%\\KIV8 Files")},
+      {"", 9, Expanded("%USERPROFILE%\\KIV8 Files")},
+      {"2", 9, "C:\\Programs\\Kiv\\Userfiles"},
+      {"2", 7, "C:\\Programs\\Kiv\\Benutzerdateien"},
+      {"3", 7, Expanded("%ALLUSERPROFILE%\\KIV8")},
+      {"4", 9, "D:\\Data\\Mine"},
+      {"5", 9, Expanded("%APPDATA%\\KIV8")},
+  };
+  for (const CASE& c : cases)
+    EXPECT_EQ(c.Folder, KivDataFolderFor(kiv8, c.Language, c.Type, "C:\\Programs\\Kiv", "D:\\Data\\Mine").c_str())
+        << c.Type << " " << c.Language;
+  EXPECT_EQ(Expanded("%USERPROFILE%\\KIV7 Dateien"), KivDataFolderFor(KivProfile7(), 7, "1", "", "").c_str());
+  EXPECT_EQ(Expanded("%APPDATA%\\KIV7"), KivDataFolderFor(KivProfile7(), 9, "5", "", "").c_str());
+}
+
+TEST(KivDataFolder, AdminIniLines) {
+  EXPECT_STREQ("ConfigDataFolder=\"D:\\K\"\nSetupCreatedConfig=yes\n", KivAdminIniForPage("D:\\K", "C:\\P", true).c_str());
+  EXPECT_STREQ("ConfigDataFolder=\"C:\\P\"\nDefaultScriptFolder=\"c:\\p\\Script\"\nSetupCreatedConfig=yes\n",
+               KivAdminIniForPage("C:\\P", "c:\\p", true).c_str());
+  EXPECT_STREQ("ConfigDataFolder=\"C:\\P\"\nSetupCreatedConfig=yes\n", KivAdminIniForPage("C:\\P", "C:\\P", false).c_str());
+  EXPECT_STREQ("ConfigDataFolder=\"D:\\K\"\nInstallerConfig=yes\n", KivAdminIniForUpdate("D:\\K").c_str());
+}
+
+TEST(KivMigration, FilterAndInsideTheSource) {
+  for (const char* skipped : {"a\\x.log", "B.BAK", "c.fee", "d.kph", "e.GID", "f.hlp"})
+    EXPECT_TRUE(KivMigrationSkips(skipped)) << skipped;
+  for (const char* kept : {"a\\x.ini", "logs", "b.bak2", "Options", "kivhosts.ini"}) EXPECT_FALSE(KivMigrationSkips(kept)) << kept;
+  EXPECT_TRUE(KivFolderWithin("C:\\Old", "c:\\old\\"));
+  EXPECT_TRUE(KivFolderWithin("C:\\Old\\New", "C:\\Old"));
+  EXPECT_FALSE(KivFolderWithin("C:\\Older", "C:\\Old"));
+  EXPECT_FALSE(KivFolderWithin("C:\\", "C:\\Old"));
+}
+
+// A scratch earlier data folder copied into a new one: filtered, backed up, renamed and rewritten, and
+// the earlier folder left exactly as it was.
+TEST(KivMigration, CopiesRenamesAndRewrites) {
+  ScratchDir dir;
+  ASSERT_TRUE(dir.WriteText("old\\Options\\colortable.ini", "colours"));
+  ASSERT_TRUE(dir.WriteText("old\\Options\\kivhosts.ini", "hosts"));
+  ASSERT_TRUE(dir.WriteText("old\\Options\\devssh_global.ini", "keys=" + dir.Path("OLD") + "\\ssh\n"));
+  ASSERT_TRUE(dir.WriteText("old\\session.log", "log"));
+  ASSERT_TRUE(dir.WriteText("old\\Script\\a.bak", "bak"));
+  ASSERT_TRUE(dir.WriteText("old\\Script\\a.kvs", "script"));
+  KivMigrate(true, "V7", dir.Path("old").c_str(), dir.Path("new").c_str(), KivRenameOptions8);
+  for (const char* file : {"Options\\Standard.kpal", "Options\\hostdirectory.kivini", "Script\\a.kvs"})
+    EXPECT_TRUE(dir.Exists(std::string("new\\") + file)) << file;
+  for (const char* file : {"Options\\colortable.ini", "Options\\kivhosts.ini", "session.log", "Script\\a.bak"})
+    EXPECT_FALSE(dir.Exists(std::string("new\\") + file)) << file;
+  EXPECT_TRUE(dir.Exists("new\\KIV Files V7 Backup\\Options\\colortable.ini"));
+  EXPECT_FALSE(dir.Exists("new\\KIV Files V7 Backup\\session.log"));
+  EXPECT_EQ("keys=" + dir.Path("new") + "\\ssh\n", dir.ReadText("new\\Options\\devssh_global.ini"));
+  for (const char* file : {"Options\\colortable.ini", "Options\\kivhosts.ini", "session.log", "Script\\a.bak"})
+    EXPECT_TRUE(dir.Exists(std::string("old\\") + file)) << file;
+
+  // Into a folder inside the source, or without a known tag, nothing is copied.
+  KivMigrate(true, "V7", dir.Path("old").c_str(), dir.Path("old\\inner").c_str(), KivRenameOptions8);
+  EXPECT_FALSE(dir.Exists("old\\inner"));
+  KivMigrate(true, "V2", dir.Path("old").c_str(), dir.Path("other").c_str(), KivRenameOptions8);
+  KivMigrate(false, "V7", dir.Path("old").c_str(), dir.Path("other").c_str(), KivRenameOptions8);
+  EXPECT_FALSE(dir.Exists("other"));
+}
+
+// Each generation's renames; a file of the new name is never replaced.
+TEST(KivMigration, RenamesOfEachGeneration) {
+  struct CASE {
+    void (*Renames)(const STRING&);
+    const char* Before;
+    const char* After;  // the files left, in the order given
+  } cases[] = {
+      {KivRenameOptions8, "ColorTable.kivini colortable.ini kivhosts.ini", "Standard.kpal colortable.ini hostdirectory.kivini"},
+      {KivRenameOptions8, "Standard.kpal ColorTable.kivini", "Standard.kpal ColorTable.kivini"},
+      {KivRenameColorTable, "colortable.ini kivhosts.ini", "ColorTable.kivini kivhosts.ini"},
+      {KivRenameColorTable, "colortable.ini ColorTable.kivini", "colortable.ini ColorTable.kivini"},
+  };
+  for (const CASE& c : cases) {
+    ScratchDir dir;
+    STRINGARRAY before(c.Before, " "), after(c.After, " ");
+    for (int i = 0; i < before.Count(); i++) ASSERT_TRUE(dir.WriteText(std::string("Options\\") + before[i].c_str(), before[i].c_str()));
+    c.Renames(dir.Path("Options").c_str());
+    int files = FILETREE::ListFiles(dir.Path("Options").c_str(), "*", nullptr, false);
+    EXPECT_EQ(after.Count(), files) << c.Before;
+    for (int i = 0; i < after.Count(); i++) EXPECT_TRUE(dir.Exists(std::string("Options\\") + after[i].c_str())) << c.Before << ": " << after[i].c_str();
+  }
+}
+
+// Generation 6 over generation 4: the three folders copied twice, the colour table and host list taken
+// along in the new folder, standard.cfg pointed at the new data folder, the earlier folder untouched.
+TEST(KivMigration, GenerationFourIntoGenerationSix) {
+  ScratchDir dir;
+  std::string old = dir.Path("old");
+  ASSERT_TRUE(dir.WriteText("old\\Options\\Colortable.cfg", "colours"));
+  ASSERT_TRUE(dir.WriteText("old\\Options\\standard.cfg", "Path=" + old + "\\Sessions\r\nScriptPath=" + old +
+                                                             "\r\nscript=" + old + "\\Script\r\nTitle=" + old + "\r\n"));
+  ASSERT_TRUE(dir.WriteText("old\\SSH\\known_hosts", "hosts"));
+  ASSERT_TRUE(dir.WriteText("old\\PHONEBK", "phonebook"));
+  ASSERT_TRUE(dir.WriteText("old\\other.txt", "other"));
+  KivMigrate(true, "V4", old.c_str(), dir.Path("new").c_str(), KivRenameColorTable);
+  for (const char* file : {"new\\Options\\Colortable.kivini", "new\\Options\\Colortable.cfg.old", "new\\SSH\\known_hosts",
+                           "new\\PHONEBK", "new\\Previous Version Files (Backup)\\Options\\Colortable.cfg",
+                           "new\\Previous Version Files (Backup)\\SSH\\known_hosts", "old\\Options\\Colortable.cfg"})
+    EXPECT_TRUE(dir.Exists(file)) << file;
+  for (const char* file : {"new\\other.txt", "new\\Options\\Colortable.cfg", "old\\Options\\Colortable.cfg.old"})
+    EXPECT_FALSE(dir.Exists(file)) << file;
+  EXPECT_EQ("Path=%KIVFILES%\\Sessions\r\nScriptPath=%KIVFILES%\r\nscript=%KIVFILES%\\Script\r\nTitle=" + old + "\r\n",
+            dir.ReadText("new\\Options\\standard.cfg"));
+}
+
+TEST(KivUsageType, OrderPreselectionAndLines) {
+  int order[] = {1, 0, 2, 3, 4};
+  for (int position = 0; position < 5; position++) {
+    EXPECT_EQ(order[position], KivUsageTypeAt(position));
+    EXPECT_EQ(position, KivUsagePositionOf(order[position]));
+  }
+  struct CASE {
+    const char* Terminal;
+    int Type;
+  } cases[] = {{"PuTTY", 0},     {"GNOME Terminal", 0}, {"SecureCRT", 0}, {"Attachmate EXTRA!", 2},
+               {"IBM Personal Communications (PCOMM)", 2}, {"Procomm Plus", 3}, {"None", -1}, {"Other", -1}};
+  for (const CASE& c : cases) EXPECT_EQ(c.Type, KivUsageForTerminal(c.Terminal)) << c.Terminal;
+  EXPECT_STREQ("SetupTerminalType=\"3.Procomm Plus\"\nSetupSubsystems=\"12000000.12000000\"\n\n\n\n",
+               KivUsageLines(3, "Procomm Plus").c_str());
+  EXPECT_STREQ("SetupTerminalType=\"1.None\"\nSetupSubsystems=\"11100000.11100000\"\n\n\n\n", KivUsageLines(1, "None").c_str());
+}
+
+TEST(KivDataFolderRemoval, OnlyTheProductsOwnFolder) {
+  STRINGARRAY kept;
+  kept.Add("C:\\users\\kivuser");
+  kept.Add("C:\\users\\kivuser\\AppData\\Roaming");
+  kept.Add("C:\\Program Files\\KIV8");
+  struct CASE {
+    const char* Folder;
+    bool Offered;
+  } cases[] = {{"C:\\users\\kivuser\\KIV8 Files", true},  {"C:\\users\\kivuser\\AppData\\Roaming\\KIV8", true},
+               {"C:\\Program Files\\KIV8\\Userfiles", false}, {"C:\\users\\kivuser", false},
+               {"C:\\users", false},                        {"C:\\Program Files\\KIV8", false},
+               {"C:\\", false},                             {"D:\\Data", false},
+               {"KIV8 Files", false},                       {"D:\\kivdata", true}};
+  for (const CASE& c : cases) EXPECT_EQ(c.Offered, KivDataFolderRemovable(c.Folder, kept)) << c.Folder;
+  // A custom data folder need not be named after the product, but it never is or holds a kept folder.
+  EXPECT_TRUE(KivDataFolderAcceptable("D:\\Data", kept));
+  EXPECT_TRUE(KivDataFolderAcceptable("C:\\Program Files\\KIV8\\Userfiles", kept));
+  EXPECT_FALSE(KivDataFolderAcceptable("C:\\users", kept));
+  EXPECT_FALSE(KivDataFolderAcceptable("D:\\", kept));
+}
+
+}  // namespace
