@@ -8,10 +8,13 @@
 #include <memory>
 #include <string>
 
+#include "testtext.h"
 #include "uidriver.h"
 #include "ziptestarchive.h"
 
 namespace {
+
+using testtext::Escaped;
 
 using uidriver::AppUnderTest;
 
@@ -26,13 +29,6 @@ bool RecordExists(const std::string& key) {
     }
   }
   return false;
-}
-
-// A value as setup.cfg writes it: a backslash doubled.
-std::string Escaped(const std::string& value) {
-  std::string escaped;
-  for (char c : value) escaped += c == '\\' ? std::string("\\\\") : std::string(1, c);
-  return escaped;
 }
 
 // Runs setup.exe hidden and waits for its end, checking that no window of it was ever visible.
