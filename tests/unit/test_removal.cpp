@@ -22,13 +22,14 @@ STRINGARRAY List(const char* text) { return ListElements(STRING(text, 1252)); }
 TEST(Removal, ListedFilesGoWithTheirEmptiedFoldersProtectedAndOutsideOnesStay) {
   uidriver::ScratchDir dir;
   for (const char* file : {"app\\bin\\a.dll", "app\\bin\\sub\\b.dll", "app\\KEEP.INI", "app\\conf\\keep.ini",
-                           "app\\own\\mine.txt", "app\\own\\listed.txt", "outside.txt"})
+                           "app\\own\\mine.txt", "app\\own\\listed.txt", "outside.txt", "app\\d\\x.txt", "app\\e\\a.txt"})
     ASSERT_TRUE(dir.WriteText(file, "x"));
   STRINGARRAY files = List("bin/a.dll|bin\\sub\\b.dll|keep.ini|conf/keep.ini|own/listed.txt|../outside.txt|"
-                           "\\outside.txt|C:outside.txt||own/mine.txt");
+                           "\\outside.txt|C:outside.txt|d/x.txt|d/gone.txt|e/a.txt|e/keep.ini||own/mine.txt");
   int deleted = RemoveListedFiles(STRING(dir.Path("app").c_str(), 1252), files, List("Keep.ini|x.dll"));
-  EXPECT_EQ(3, deleted);
-  for (const char* gone : {"app\\bin\\a.dll", "app\\bin\\sub", "app\\bin", "app\\own\\listed.txt"})
+  EXPECT_EQ(5, deleted);
+  // A folder goes too when the files listed after it in the same folder are missing or protected.
+  for (const char* gone : {"app\\bin\\a.dll", "app\\bin\\sub", "app\\bin", "app\\own\\listed.txt", "app\\d", "app\\e"})
     EXPECT_FALSE(dir.Exists(gone)) << gone;
   // Protected files, a file the installation did not list (behind the empty element), files outside.
   for (const char* kept : {"app\\KEEP.INI", "app\\conf\\keep.ini", "app\\own\\mine.txt", "outside.txt"})
@@ -93,6 +94,21 @@ void RecordFirewallRemoval(const STRINGARRAY& programs) {
   for (int i = 0; i < programs.Count(); i++) gFirewallRemoved.push_back(programs[i].c_str());
 }
 
+// The hook events of a removal as "<event> <value>", the old-style hook's as "old <event> <value>".
+std::vector<std::string> gHookEvents;
+INT_PTR NORBA_HOOKAPI RecordOldEvent(INT_PTR event, INT_PTR value) {
+  gHookEvents.push_back("old " + std::to_string(event) + " " +
+                        (event == 3 ? reinterpret_cast<const char*>(value) : std::to_string(value)));
+  return 1;
+}
+INT_PTR NORBA_HOOKAPI RecordNewEvent(INT_PTR event, INT_PTR, HWND, HWND, void*, INT_PTR value) {
+  gHookEvents.push_back(std::to_string(event) + " " +
+                        (event == 14 ? reinterpret_cast<const char*>(value) : std::to_string(value)));
+  return 1;
+}
+NORBA_SETUPHOOKPROC OldHook() { return RecordOldEvent; }
+NORBA_NEWSETUPHOOKPROC NewHook() { return RecordNewEvent; }
+
 // Whole removals without a wizard: the removal mode, the user's data folder at a standard place or moved
 // elsewhere, and the owner name that the key name chooses.
 TEST(Removal, WholeRemovalOfAPreparedRecord) {
@@ -133,8 +149,11 @@ TEST(Removal, WholeRemovalOfAPreparedRecord) {
     SetValue(HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Run", key.c_str(), "kiv.exe");
 
     gFirewallRemoved.clear();
+    gHookEvents.clear();
     REMOVALSERVICES services;
     services.RemoveFirewallExceptions = RecordFirewallRemoval;
+    services.SetupHook = OldHook;
+    services.NewSetupHook = NewHook;
     REMOVALARG arg;
     arg.KeyName = STRING(key.c_str(), 1252);
     arg.Complete = c.complete;
@@ -147,6 +166,8 @@ TEST(Removal, WholeRemovalOfAPreparedRecord) {
     EXPECT_FALSE(REGISTRY(HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Run", nullptr, REGISTRY_READ)
                      .Read(key.c_str(), autostart));
     EXPECT_EQ(gFirewallRemoved, (std::vector<std::string>{app + "\\kiv.exe", app + "\\bin\\helper.exe"}));
+    EXPECT_EQ(gHookEvents, (std::vector<std::string>{std::string("11 ") + (c.complete ? "1" : "0"), "old 3 " + app,
+                                                     "14 " + app, "old 4 0", "12 0"}));
     EXPECT_FALSE(dir.Exists("app\\kiv.exe") || dir.Exists("app\\bin"));
     EXPECT_TRUE(dir.Exists("moved\\data.txt"));
     // The protected and the unlisted file, the user's data and the settings go only with everything.
