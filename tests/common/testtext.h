@@ -1,10 +1,11 @@
 // Small text helpers the end-to-end tests share: looking for a part, lower case, the escaping of setup.cfg
-// and the answer files (a backslash doubled), and a shell folder's path.
+// and the answer files (a backslash doubled), a shell folder's path, and a recorded command's parts.
 #pragma once
 
 #include <shlobj.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <string>
 
 namespace testtext {
@@ -26,6 +27,17 @@ inline std::string Escaped(const std::string& text) {
 inline std::string ShellFolder(int csidl) {
   char path[MAX_PATH] = {};
   return SUCCEEDED(SHGetFolderPathA(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path)) ? path : "";
+}
+
+// A command as the uninstall record holds it, "\"program\" arguments": the program and the arguments.
+struct COMMAND {
+  std::string Program;
+  std::string Arguments;
+};
+inline COMMAND SplitCommand(const std::string& command) {
+  size_t end = command.size() > 1 && command[0] == '"' ? command.find('"', 1) : std::string::npos;
+  if (end == std::string::npos) return {command, ""};
+  return {command.substr(1, end - 1), command.substr(std::min(end + 2, command.size()))};
 }
 
 }  // namespace testtext

@@ -7,7 +7,6 @@
 #include <shlwapi.h>
 #include <windows.h>
 
-#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -156,12 +155,8 @@ class RemovalTest : public ::testing::TestWithParam<RemovalCase> {
 
   // The uninstall command as Windows runs it: the program and its arguments from the record.
   std::unique_ptr<AppUnderTest> StartUninstallString() {
-    std::string command = RawValue(HKEY_LOCAL_MACHINE, kUninstallKey + key_, "UninstallString");
-    size_t end = command.find('"', 1);
-    EXPECT_TRUE(command.size() > 2 && command[0] == '"' && end != std::string::npos) << command;
-    if (end == std::string::npos) end = command.size();
-    return std::make_unique<AppUnderTest>(command.substr(1, end - 1), command.substr(std::min(end + 2, command.size())),
-                                          dir_.Root());
+    testtext::COMMAND command = testtext::SplitCommand(RawValue(HKEY_LOCAL_MACHINE, kUninstallKey + key_, "UninstallString"));
+    return std::make_unique<AppUnderTest>(command.Program, command.Arguments, dir_.Root());
   }
 
   // Walks the removal wizard of `app` to its finished page and closes it; on the way, a second
