@@ -8,6 +8,8 @@
 #include <memory>
 #include <string>
 
+#include "pendingdeletions.h"
+#include "scopedenvironment.h"
 #include "testtext.h"
 #include "uidriver.h"
 #include "ziptestarchive.h"
@@ -75,7 +77,9 @@ TEST(QuietRemoval, RemovesWhatWasInstalledThroughItsCopyAndTellsByExitCode) {
     ASSERT_TRUE(dir.CopyFileTo(std::string(NORBA_TEST_DIST_DIR) + "/" + file, std::string("target\\") + file));
   ASSERT_TRUE(dir.WriteText("target\\user.txt", "mine"));
 
-  // The quiet command that deployment tools read from the record.
+  // The quiet command that deployment tools read from the record, with a TEMP of the test's own for the copy.
+  ASSERT_TRUE(dir.MakeFolder("temp"));
+  ScopedEnvironment temp("TEMP", dir.Path("temp"));
   testtext::COMMAND quiet = testtext::SplitCommand(RecordValue(key, "QuietUninstallString"));
   EXPECT_EQ("-remove \"" + key + "\" /HIDE", quiet.Arguments);
   EXPECT_EQ(0u, RunWatched(quiet.Program, quiet.Arguments, dir.Root()));
@@ -83,6 +87,8 @@ TEST(QuietRemoval, RemovesWhatWasInstalledThroughItsCopyAndTellsByExitCode) {
   for (const char* gone : {"target\\readme.txt", "target\\bin", "target\\LicenseAgreed.txt"})
     EXPECT_FALSE(dir.Exists(gone)) << gone;
   EXPECT_TRUE(dir.Exists("target\\user.txt"));
+  EXPECT_TRUE(testtext::Contains(pendingdeletions::Deletions(), testtext::Lower(dir.Path("temp\\NorbaUninstall."))));
+  pendingdeletions::Forget(dir.Path("temp"));
   EXPECT_EQ(1605u, RunHidden(dir, "-remove " + key));
 }
 

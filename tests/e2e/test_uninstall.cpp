@@ -12,6 +12,8 @@
 #include <vector>
 
 #include "ids.h"
+#include "pendingdeletions.h"
+#include "scopedenvironment.h"
 #include "testtext.h"
 #include "uidriver.h"
 #include "ziptestarchive.h"
@@ -29,8 +31,6 @@ using uidriver::WindowQuery;
 
 const char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
 const char kRunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
-const char kSessionManager[] = "System\\CurrentControlSet\\Control\\Session Manager";
-const char kPending[] = "PendingFileRenameOperations";
 const char kQuestion[] = "Do you really want to remove";
 const char kWarning[] = "Complete removal deletes";
 const char kLocal[] = "Cannot copy to temp directory";
@@ -58,37 +58,6 @@ std::string RawValue(HKEY root, const std::string& path, const char* name) {
   return data;
 }
 
-// The pending deletions at restart (pairs of source and empty target, "\??\" before a path).
-std::vector<std::string> PendingDeletions() {
-  std::vector<std::string> entries;
-  std::string data = RawValue(HKEY_LOCAL_MACHINE, kSessionManager, kPending);
-  for (size_t start = 0; start < data.size();) {
-    size_t end = data.find('\0', start);
-    if (end == std::string::npos) end = data.size();
-    entries.push_back(data.substr(start, end - start));
-    start = end + 1;
-  }
-  return entries;
-}
-
-// Takes the entries (with their targets) that name something below `folder` out of the pending deletions.
-void ForgetPendingDeletions(const std::string& folder) {
-  std::vector<std::string> entries = PendingDeletions();
-  std::string kept;
-  for (size_t i = 0; i < entries.size(); i += 2) {
-    if (Contains(Lower(entries[i]), Lower(folder))) continue;
-    kept += entries[i] + '\0' + (i + 1 < entries.size() ? entries[i + 1] : "") + '\0';
-  }
-  HKEY key = nullptr;
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSessionManager, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS) return;
-  if (kept.empty())
-    RegDeleteValueA(key, kPending);
-  else
-    RegSetValueExA(key, kPending, 0, REG_MULTI_SZ, reinterpret_cast<const BYTE*>(kept.data()),
-                   static_cast<DWORD>(kept.size() + 1));
-  RegCloseKey(key);
-}
-
 void SetStringValue(HKEY root, const std::string& path, const char* name, const std::string& data) {
   HKEY key = nullptr;
   ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr));
@@ -100,6 +69,7 @@ struct RemovalCase {
   const char* name;
   bool complete;                         // removal mode "1", after the warning answered No once
   std::vector<std::string> libraries;   // the language libraries the package installs
+  bool locked;                          // one of them is held open where no copy can read it
 };
 
 // One test's product, installed hidden into "target" of a scratch folder with the uninstaller among its
@@ -113,6 +83,9 @@ class RemovalTest : public ::testing::TestWithParam<RemovalCase> {
     group_ = ShellFolder(CSIDL_PROGRAMS) + "\\Norba Removal " + tag_;
     desktopLink_ = ShellFolder(CSIDL_DESKTOPDIRECTORY) + "\\Removal " + tag_ + ".LNK";
     ASSERT_TRUE(dir_.CopyFrom(NORBA_TEST_DIST_DIR, {"setup.exe", "setupenglish.dll", "setupgerman.dll"}));
+    // A TEMP of the test's own: the copies made in it go with the scratch folder.
+    ASSERT_TRUE(dir_.MakeFolder("temp"));
+    temp_ = std::make_unique<ScopedEnvironment>("TEMP", dir_.Path("temp"));
     ziptest::ZipTestArchive archive;
     archive.Add("setup.exe", dir_.ReadText("setup.exe"));
     for (const std::string& library : GetParam().libraries) archive.Add(library, dir_.ReadText(library));
@@ -138,9 +111,8 @@ class RemovalTest : public ::testing::TestWithParam<RemovalCase> {
   }
 
   void TearDown() override {
-    for (const std::string& folder : {group_, copyFolder_})
-      if (!folder.empty()) uidriver::DeleteTree(folder);
-    if (!copyFolder_.empty()) ForgetPendingDeletions(copyFolder_);
+    uidriver::DeleteTree(group_);
+    pendingdeletions::Forget(dir_.Path("temp"));
     DeleteFileA(desktopLink_.c_str());
     for (const std::string& root : {".norbarm" + tag_, "NorbaRemoval" + tag_}) SHDeleteKeyA(HKEY_CLASSES_ROOT, root.c_str());
     SHDeleteKeyA(HKEY_LOCAL_MACHINE, (kUninstallKey + key_).c_str());
@@ -187,11 +159,15 @@ class RemovalTest : public ::testing::TestWithParam<RemovalCase> {
   }
 
   uidriver::ScratchDir dir_;
+  std::unique_ptr<ScopedEnvironment> temp_;
   std::string tag_, key_, group_, desktopLink_, copyFolder_;
 };
 
 TEST_P(RemovalTest, TheRecordedInstallationGoesAndTheCopyIsLeftToTheRestart) {
-  const bool relaunch = GetParam().libraries.size() >= 2;
+  const bool relaunch = GetParam().libraries.size() >= 2 && !GetParam().locked;
+  uidriver::KernelHandle lock;
+  if (GetParam().locked)
+    lock.Reset(CreateFileA(dir_.Path("target\\setupgerman.dll").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
   std::unique_ptr<AppUnderTest> first = StartUninstallString();
   EXPECT_TRUE(Contains(first->AnswerMessageBox(IDYES, kQuestion), "Removal" + tag_));
   std::unique_ptr<AppUnderTest> copy;
@@ -223,13 +199,12 @@ TEST_P(RemovalTest, TheRecordedInstallationGoesAndTheCopyIsLeftToTheRestart) {
 
   // The copy and its folder go at the next restart.
   if (relaunch) {
-    std::string pending = Lower([] {
-      std::string all;
-      for (const std::string& entry : PendingDeletions()) all += entry + "\n";
-      return all;
-    }());
-    for (const std::string& name : {std::string("\\setup.exe"), std::string("\\setupenglish.dll"), std::string("\n")})
+    std::string pending = pendingdeletions::Deletions();
+    for (const std::string& name : {std::string("\\setup.exe\n"), std::string("\\setupenglish.dll\n"), std::string("\n")})
       EXPECT_TRUE(Contains(pending, Lower(copyFolder_) + name)) << name << "\n" << pending;
+  } else {
+    // A copy that could not be made leaves nothing in TEMP.
+    EXPECT_TRUE(PathIsDirectoryEmptyA(dir_.Path("temp").c_str())) << "a copy's folder is left in TEMP";
   }
   // A later start finds no record.
   AppUnderTest again(dir_.Path("setup.exe"), "-remove " + key_, dir_.Root());
@@ -239,9 +214,10 @@ TEST_P(RemovalTest, TheRecordedInstallationGoesAndTheCopyIsLeftToTheRestart) {
 
 INSTANTIATE_TEST_SUITE_P(
     Removal, RemovalTest,
-    ::testing::Values(RemovalCase{"Program", false, {"setupenglish.dll", "setupgerman.dll"}},
-                      RemovalCase{"Complete", true, {"setupenglish.dll", "setupgerman.dll"}},
-                      RemovalCase{"InPlace", false, {"setupenglish.dll"}}),
+    ::testing::Values(RemovalCase{"Program", false, {"setupenglish.dll", "setupgerman.dll"}, false},
+                      RemovalCase{"Complete", true, {"setupenglish.dll", "setupgerman.dll"}, false},
+                      RemovalCase{"InPlace", false, {"setupenglish.dll"}, false},
+                      RemovalCase{"Unreadable", false, {"setupenglish.dll", "setupgerman.dll"}, true}),
     [](const ::testing::TestParamInfo<RemovalCase>& info) { return std::string(info.param.name); });
 
 }  // namespace
