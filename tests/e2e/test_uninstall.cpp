@@ -45,17 +45,11 @@ bool KeyExists(HKEY root, const std::string& path) {
   return true;
 }
 
-// A value's data as bytes; empty when it is missing.
-std::string RawValue(HKEY root, const std::string& path, const char* name) {
-  HKEY key = nullptr;
-  if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return "";
-  std::string data(65536, '\0');
-  DWORD size = static_cast<DWORD>(data.size()), type = 0;
-  LONG rc = RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(&data[0]), &size);
-  RegCloseKey(key);
-  data.resize(rc == ERROR_SUCCESS ? size : 0);
-  while (!data.empty() && data.back() == '\0') data.pop_back();
-  return data;
+// A string value; empty when it is missing.
+std::string StringValue(HKEY root, const std::string& path, const char* name) {
+  char data[4096] = {};
+  DWORD size = sizeof(data);
+  return RegGetValueA(root, path.c_str(), name, RRF_RT_REG_SZ, nullptr, data, &size) == ERROR_SUCCESS ? data : "";
 }
 
 void SetStringValue(HKEY root, const std::string& path, const char* name, const std::string& data) {
@@ -127,7 +121,7 @@ class RemovalTest : public ::testing::TestWithParam<RemovalCase> {
 
   // The uninstall command as Windows runs it: the program and its arguments from the record.
   std::unique_ptr<AppUnderTest> StartUninstallString() {
-    testtext::COMMAND command = testtext::SplitCommand(RawValue(HKEY_LOCAL_MACHINE, kUninstallKey + key_, "UninstallString"));
+    testtext::COMMAND command = testtext::SplitCommand(StringValue(HKEY_LOCAL_MACHINE, kUninstallKey + key_, "UninstallString"));
     return std::make_unique<AppUnderTest>(command.Program, command.Arguments, dir_.Root());
   }
 
@@ -195,7 +189,7 @@ TEST_P(RemovalTest, TheRecordedInstallationGoesAndTheCopyIsLeftToTheRestart) {
   EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, ".norbarm" + tag_));
   EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, "NorbaRemoval" + tag_));
   EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey + key_));
-  EXPECT_EQ("", RawValue(HKEY_CURRENT_USER, kRunKey, key_.c_str()));
+  EXPECT_EQ("", StringValue(HKEY_CURRENT_USER, kRunKey, key_.c_str()));
 
   // The copy and its folder go at the next restart.
   if (relaunch) {
