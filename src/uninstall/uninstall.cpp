@@ -96,6 +96,7 @@ bool Relaunch(const char* programpath, const UNINSTALLACTIONS& actions, const ST
   bool started = OSYS::StartProgram(copy.c_str(), arguments.c_str(), copyfolder.c_str(), nullptr,
                                     actions.Hide ? OSYS_START_SYNC : 0, nullptr, &code);
   logit("UNINSTALL started %s %s: %d, exit code %d\n", copy.c_str(), arguments.c_str(), started ? 1 : 0, code);
+  if (!started) FILETREE::DeleteTree(copyfolder.c_str(), "*.*", true);
   *exitcode = !started ? REMOVE_FAILED : actions.Hide ? code : REMOVE_DONE;
   return true;
 }
