@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The extraction benchmark: builds the x86_64 tree and the bench programs, generates the archives once, and
-# extracts them under Wine through UNZIPPER, a plain minizip loop and miniunz, best of several runs each.
+# extracts them under Wine through UNZIPPER, a plain minizip loop and miniunz, best of several runs each; then
+# the uninstaller's removal of the extracted tree against a plain deleting loop.
 # Usage: bench/run.sh [build dir]  (default build/x86_64). BENCH_RUNS: rounds, 5; BENCH_SCALING_RUNS: rounds
 # with the scaling pair, 3; BENCH_DEST: where the extracted trees go.
 set -euo pipefail
@@ -13,6 +14,7 @@ plain_goal=1.05
 copy_goal=1.10
 install_goal=1.20
 logit_goal=1.10
+removal_goal=1.30
 wine_env=$top/tools/wine-env.sh
 
 "$top/tools/install-deps.sh"
@@ -152,6 +154,25 @@ extract_once() {
   verified[$label]=$(sed 's/^verify: //' "$work/verify")
 }
 
+# remove_once <label> removal|plain: the large archive extracted by the plain loop into a fresh folder (not
+# timed), then removed by remove_tree in that mode; the tree must be gone. Keeps the best work milliseconds.
+remove_once() {
+  local label=$1 mode=$2 dest=$trees/$round-$1 took
+  mkdir -p "$dest"
+  run_extractor extract_plain "$archives/large.zip" "$dest"
+  if ! "$wine_env" run "$build" "$bench/remove_tree.exe" "$mode" "$(windows_path "$dest")" >"$work/out" 2>&1 </dev/null; then
+    echo "$label left the tree behind:" >&2
+    tail -n 5 "$work/out" >&2
+    exit 1
+  fi
+  rm -rf "$dest"
+  took=$(sed -n 's/.*ms=\([0-9]*\).*/\1/p' "$work/out")
+  printf '  %-14s work %6s ms   %s\n' "$label" "${took:--}" "$(sed -n 's/ ms=.*//p' "$work/out")"
+  best_work[$label]=$(smaller "$took" "${best_work[$label]:-}")
+  best_wall[$label]=-
+  verified[$label]="tree gone"
+}
+
 report() {
   local label=$1
   printf '  %-14s work %6s ms   wall %6s ms   %s\n' "$label" "${best_work[$label]:--}" "${best_wall[$label]}" \
@@ -199,6 +220,8 @@ for round in $(seq 1 "$runs"); do
   rm -f "$trace"
   extract_once install-logit "$archives/large.zip" setup "/LOGIT:$(windows_path "$trace")"
   [ -s "$trace" ] || { echo "install-logit wrote no trace to $trace" >&2; exit 1; }
+  remove_once remove-plain plain
+  remove_once removal removal
   # The scaling pair takes four times as long as the rest of a round: it runs in the first rounds only.
   [ "$round" -le "$scaling_runs" ] || continue
   extract_once plain-10000 "$archives/small10000.zip" extract_plain
@@ -225,6 +248,10 @@ echo "  trace of the last /LOGIT run: $(wc -l <"$trace") lines, $(($(stat -c %s 
 echo "  $(python3 "$top/bench/install_phases.py" "$trace")"
 echo "install/plain wall = $(ratio "${best_wall[install]}" "${best_wall[plain]}")   (goal at most $install_goal)"
 echo "install /LOGIT/without wall = $(ratio "${best_wall[install-logit]}" "${best_wall[install]}")   (goal at most $logit_goal)"
+echo "The removal of the installed tree (the large archive's 2,218 files):"
+report remove-plain
+report removal
+echo "removal/plain = $(ratio "${best_work[removal]}" "${best_work[remove-plain]}")   (work; goal at most $removal_goal)"
 # BENCH_SCALING_RUNS=0 leaves the scaling pair out.
 [ "$scaling_runs" -gt 0 ] || exit 0
 echo "Scaling pair:"

@@ -5,10 +5,13 @@
 
 #include <windows.h>
 
+#include <cstdio>
+
 #include "diag/logit.h"
 #include "base/filename.h"
 #include "base/registry.h"
 #include "base/registryview.h"
+#include "base/stringarray.h"
 #include "install/registration.h"
 #include "setup/configkeys.h"
 #include "version.h"
@@ -30,15 +33,41 @@ void WriteDisplayValues(REGISTRY& record, HASH& config, const STRING& dir) {
 }
 
 // The command Windows runs to remove the product, and what the removal undoes.
-void WriteRemovalValues(REGISTRY& record, HASH& config, const UNINSTALLRECORDINPUT& input, const STRING& dir,
-                        const STRING& inikey) {
-  STRING command;
-  command.Format("\"%sSetup.exe\" -remove \"%s\"", PlainText(dir), PlainText(inikey));
+void WriteRemovalValues(REGISTRY& record, HASH& config, const UNINSTALLRECORDINPUT& input, const STRING& command) {
   record.WriteString("UninstallString", PlainText(command));
   record.WriteString(kRecordFiles, PlainText(CompactList(input.InstalledFiles)));
   record.WriteString(kRecordPath, PlainText(input.InstallFolder));
   record.WriteString(kRecordRootClasses, PlainText(CompactList(input.RootClasses)));
   record.WriteString(kRecordProtect, PlainText(ConfigText(config, KEY_PROTECTEDFILES)));
+}
+
+// Kilobytes, rounded up, of the listed files below the folder that exist.
+DWORD InstalledKilobytes(const STRING& dir, const STRING& files) {
+  STRINGARRAY names;
+  names.Split(PlainText(files), files.Length(), "|");
+  long long bytes = 0;
+  for (int i = 0; i < names.Count(); i++) {
+    if (names[i].IsEmpty()) continue;
+    long long size = FILENAME(dir + names[i]).Size();
+    if (size > 0) bytes += size;
+  }
+  return static_cast<DWORD>((bytes + 1023) / 1024);
+}
+
+// What the system's list of programs and deployment tools read: the command that removes the product
+// without a window, where it lies, its size and day, and that it offers neither change nor repair.
+void WriteDeploymentValues(REGISTRY& record, const UNINSTALLRECORDINPUT& input, const STRING& dir,
+                           const STRING& command) {
+  record.WriteString("QuietUninstallString", PlainText(command + " /HIDE"));
+  record.WriteString("InstallLocation", PlainText(input.InstallFolder));
+  record.WriteDWORD("EstimatedSize", InstalledKilobytes(dir, input.InstalledFiles));
+  SYSTEMTIME today;
+  GetLocalTime(&today);
+  char date[16];
+  snprintf(date, sizeof(date), "%04u%02u%02u", today.wYear, today.wMonth, today.wDay);
+  record.WriteString("InstallDate", date);
+  record.WriteDWORD("NoModify", 1);
+  record.WriteDWORD("NoRepair", 1);
 }
 
 // A value whose condition holds is written; otherwise a value left by an earlier installation in the
@@ -108,7 +137,10 @@ bool WriteUninstallRecord(HASH& config, const UNINSTALLRECORDINPUT& input) {
     if (written) {
       STRING dir = InstallDirPrefix(PlainText(input.InstallFolder));
       WriteDisplayValues(record, config, dir);
-      WriteRemovalValues(record, config, input, dir, inikey);
+      STRING command;
+      command.Format("\"%sSetup.exe\" -remove \"%s\"", PlainText(dir), PlainText(inikey));
+      WriteRemovalValues(record, config, input, command);
+      WriteDeploymentValues(record, input, dir, command);
       WriteConditionalValues(record, config, input);
     }
   }

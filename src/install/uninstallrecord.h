@@ -30,7 +30,8 @@ struct UNINSTALLRECORDINPUT {
 };
 
 // Writes the record below kUninstallKey\<IniKey>: the display values, AppName, Version, the uninstall
-// command, the lists and, under their conditions, UninstallServiceExe (the program exists),
+// command, the values deployment tools read (quiet command, location, size of the listed files, date,
+// NoModify, NoRepair), the lists and, under their conditions, UninstallServiceExe (the program exists),
 // UninstallFirewall (AddToFirewall is present) and UninstallEmail (present and holding ';'); each of those
 // three whose condition fails is deleted, since an update reopens the earlier installation's record. Lists are
 // stored without empty elements, because the uninstaller stops at the first one. False, with nothing

@@ -67,6 +67,26 @@ bool IsInsideElement(const STRING& element) {
   return true;
 }
 
+// An element of the file list that the removal deletes: inside the install folder and not protected.
+// `relative`: its name below the install folder with backslashes.
+bool IsFileToDelete(const STRING& element, const STRINGARRAY& protect, FILENAME& relative) {
+  if (!IsInsideElement(element)) {
+    logit("UNINSTALL::Removal skips '%s': not a file of the install folder\n", element.c_str());
+    return false;
+  }
+  STRING native = element;
+  native.Replace("/", "\\", 1);
+  relative = native;
+  return protect.Find(relative.GetName().c_str()) < 0;
+}
+
+// The folders of a deleted file that it left empty, the deepest first, up to the first that is not empty.
+void RemoveEmptiedFolders(const STRING& folder, const FILENAME& relative) {
+  for (FILENAME part = relative.GetPath(); part.IsNotEmpty() && !(part == "."); part = part.GetPath()) {
+    if (!RemoveDirectoryA(FILENAME::Join(folder, part).c_str())) break;
+  }
+}
+
 void SetProgress(HWND bar, int percent) {
   if (bar) SendMessageA(bar, PBM_SETPOS, static_cast<WPARAM>(percent), 0);
 }
@@ -225,21 +245,19 @@ STRINGARRAY ListElements(const STRING& list) {
 
 int RemoveListedFiles(const STRING& folder, const STRINGARRAY& files, const STRINGARRAY& protect) {
   int deleted = 0;
+  FILENAME relative;
+  bool wanted = files.Count() > 0 && IsFileToDelete(files[0], protect, relative);
   for (int i = 0; i < files.Count(); i++) {
-    if (!IsInsideElement(files[i])) {
-      logit("UNINSTALL::Removal skips '%s': not a file of the install folder\n", files[i].c_str());
-      continue;
+    FILENAME following;
+    bool followingwanted = i + 1 < files.Count() && IsFileToDelete(files[i + 1], protect, following);
+    if (wanted) {
+      if (FILENAME::Join(folder, relative).Delete()) deleted++;
+      // While the next file to delete lies in the same folder, that folder still holds it and the next
+      // file's turn tries the folders instead: thousands of files do not cost a failed removal each.
+      if (!followingwanted || !(following.GetPath() == relative.GetPath())) RemoveEmptiedFolders(folder, relative);
     }
-    STRING element = files[i];
-    element.Replace("/", "\\", 1);
-    FILENAME relative;
-    relative = element;
-    if (protect.Find(relative.GetName().c_str()) >= 0) continue;
-    if (FILENAME::Join(folder, element).Delete()) deleted++;
-    // The folders this file leaves empty go too, the deepest first.
-    for (FILENAME part = relative.GetPath(); part.IsNotEmpty() && !(part == "."); part = part.GetPath()) {
-      if (!RemoveDirectoryA(FILENAME::Join(folder, part).c_str())) break;
-    }
+    relative = following;
+    wanted = followingwanted;
   }
   return deleted;
 }

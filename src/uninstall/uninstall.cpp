@@ -83,7 +83,11 @@ bool Relaunch(const char* programpath, const UNINSTALLACTIONS& actions, const ST
     FILENAME source(files[i]);
     copied = CopyFileA(source.c_str(), FILENAME::Join(copyfolder, source.GetName()).c_str(), FALSE) && copied;
   }
-  if (!copied) return false;
+  if (!copied) {
+    // Nothing of a copy that cannot run is left in TEMP.
+    FILETREE::DeleteTree(copyfolder.c_str(), "*.*", true);
+    return false;
+  }
   FILENAME copy = FILENAME::Join(copyfolder, FILENAME(STRING(programpath, 1252)).GetName());
   STRING arguments = STRING("-remove \"", 1252) + actions.KeyName + "\" -final" + (actions.Hide ? " /HIDE" : "");
   // The copy takes the product's mutex for itself.
@@ -92,6 +96,7 @@ bool Relaunch(const char* programpath, const UNINSTALLACTIONS& actions, const ST
   bool started = OSYS::StartProgram(copy.c_str(), arguments.c_str(), copyfolder.c_str(), nullptr,
                                     actions.Hide ? OSYS_START_SYNC : 0, nullptr, &code);
   logit("UNINSTALL started %s %s: %d, exit code %d\n", copy.c_str(), arguments.c_str(), started ? 1 : 0, code);
+  if (!started) FILETREE::DeleteTree(copyfolder.c_str(), "*.*", true);
   *exitcode = !started ? REMOVE_FAILED : actions.Hide ? code : REMOVE_DONE;
   return true;
 }

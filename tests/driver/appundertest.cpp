@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "startedprocess.h"
 #include "timeouts.h"
 #include "windowaccess.h"
 
@@ -49,7 +50,29 @@ AppUnderTest::AppUnderTest(const std::string& program, const std::string& argume
   processId_ = started.dwProcessId;
 }
 
+AppUnderTest::AppUnderTest(const std::string& name, HANDLE process, DWORD processId)
+    : name_(name), process_(process), processId_(processId), timeoutMs_(DefaultTimeoutMs()), gaveUp_(!process) {}
+
 AppUnderTest::~AppUnderTest() { End(); }
+
+std::string AppUnderTest::ProgramPath() const { return process_.Valid() ? ProcessProgramPath(process_.Get()) : ""; }
+
+std::unique_ptr<AppUnderTest> AppUnderTest::WaitStartedProgram(const std::string& fileName, DWORD timeoutMs,
+                                                               CallSite where) {
+  DWORD limit = Limit(timeoutMs);
+  Deadline deadline(limit);
+  HANDLE process = nullptr;
+  DWORD id = 0;
+  while (!process && !deadline.Passed()) {
+    id = FindStartedProcess(processId_, fileName);
+    if (id != 0) process = OpenProcess(PROCESS_QUERY_INFORMATION | SYNCHRONIZE | PROCESS_TERMINATE, FALSE, id);
+    if (!process) Sleep(kPollIntervalMs);
+  }
+  if (!process)
+    ADD_FAILURE_AT(where.file, where.line) << name_ << " started no " << fileName << " within " << limit << " ms";
+  // Not the constructor that starts a program: a private one, hence no make_unique.
+  return std::unique_ptr<AppUnderTest>(new AppUnderTest(fileName, process, process ? id : 0));
+}
 
 bool AppUnderTest::Running() const {
   return process_.Valid() && WaitForSingleObject(process_.Get(), 0) == WAIT_TIMEOUT;

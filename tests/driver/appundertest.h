@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -31,6 +32,8 @@ class AppUnderTest {
 
   bool Running() const;
   DWORD ProcessId() const { return processId_; }
+  // The full path of the program's file.
+  std::string ProgramPath() const;
   // Exit code, STILL_ACTIVE while the program runs.
   DWORD ExitCode() const;
 
@@ -56,6 +59,12 @@ class AppUnderTest {
   // Ends the program at once if it still runs.
   void End();
 
+  // Waits for a program that this one started, found by the file name of its program (any case, no
+  // folder: its folder need not be known), and takes it under test as an object of its own. This program
+  // may end meanwhile. On time-out the test fails and the result is an object that has ended.
+  std::unique_ptr<AppUnderTest> WaitStartedProgram(const std::string& fileName, DWORD timeoutMs = 0,
+                                                   CallSite where = CallSite::Here());
+
   // Polls `ready` until it reports true. The program's end or the time-out fails the test with `what`
   // (what was waited for) and the program's windows, and ends the program; false then. After one such
   // failure the driver gives up on the program: later waits return false and report nothing more.
@@ -65,6 +74,8 @@ class AppUnderTest {
   void Fail(CallSite where, const std::string& message);
 
  private:
+  // A running process taken under test; an object that has ended when `process` is null.
+  AppUnderTest(const std::string& name, HANDLE process, DWORD processId);
   HWND FindWindowMatching(const WindowQuery& query) const;
   HWND FindMessageBox(const std::string& part) const;
   DWORD Limit(DWORD timeoutMs) const { return timeoutMs != 0 ? timeoutMs : timeoutMs_; }

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "ids.h"
+#include "testtext.h"
 #include "uidriver.h"
 #include "ziptestarchive.h"
 
@@ -22,6 +23,9 @@ using uidriver::WindowQuery;
 using ziptest::ZipTestArchive;
 
 namespace {
+
+using testtext::Contains;
+using testtext::Escaped;
 
 const char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
 const char kCaption[] = "Tulip Setup";  // "Norba" of the wizard's caption becomes AppName
@@ -40,16 +44,6 @@ const char kPrerequisiteMissing[] = "A component that the program needs is missi
 const DWORD kDone = 0, kCancelled = 1602, kFailed = 1603;
 
 using Listing = std::map<std::string, std::string>;
-
-bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
-
-// A path as setup.cfg and the answer files write it: backslashes doubled (a single one before "n" or "t"
-// would read as a line feed or a tab).
-std::string Escaped(const std::string& path) {
-  std::string text;
-  for (char c : path) text += c == '\\' ? std::string("\\\\") : std::string(1, c);
-  return text;
-}
 
 // The relative names of every file below `folder`.
 void ListFiles(const std::string& folder, const std::string& prefix, std::vector<std::string>& names) {
@@ -76,6 +70,7 @@ class InstallTest : public ::testing::Test {
     ASSERT_TRUE(dir_.CopyFrom(NORBA_TEST_DIST_DIR, {"setup.exe", "setupenglish.dll"}));
     ZipTestArchive archive;
     archive.Add("tulip.exe", "program").Add("docs/readme.txt", "read me").Add("remove.me", "temporary");
+    archive.Add("docs/manual.bin", std::string(5000, 'm'));
     ASSERT_TRUE(archive.Save(dir_.Path("setup.fil")));
     ASSERT_TRUE(dir_.WriteText("LICENSE.TXT", "License of $PROGRAM for testing.\r\nSecond paragraph.\r\n"));
   }
@@ -113,8 +108,9 @@ class InstallTest : public ::testing::Test {
       DWORD namesize = sizeof(name), datasize = sizeof(data) - 1, type = 0;
       if (RegEnumValueA(key, i, name, &namesize, nullptr, &type, data, &datasize) != ERROR_SUCCESS) break;
       data[datasize] = 0;
-      values[name] =
-          type == REG_SZ ? std::string(reinterpret_cast<char*>(data)) : "<type " + std::to_string(type) + ">";
+      values[name] = type == REG_SZ      ? std::string(reinterpret_cast<char*>(data))
+                     : type == REG_DWORD ? std::to_string(*reinterpret_cast<DWORD*>(data))
+                                         : "<type " + std::to_string(type) + ">";
     }
     RegCloseKey(key);
     return values;
@@ -210,6 +206,16 @@ TEST_F(InstallTest, WizardFromWelcomeToFinishThenTheSameInstallationHidden) {
   EXPECT_EQ(dir_.Path("installed"), record.at("UninstallPath"));
   EXPECT_EQ("2.50", record.at("DisplayVersion"));
   EXPECT_EQ("Tulip Test", record.at("DisplayName"));
+  // What deployment tools read: about 5,070 bytes were installed, rounded up to kilobytes.
+  SYSTEMTIME today;
+  GetLocalTime(&today);
+  const Listing deployment = {{"QuietUninstallString", record.at("UninstallString") + " /HIDE"},
+                              {"InstallLocation", dir_.Path("installed")},
+                              {"EstimatedSize", "5"},
+                              {"InstallDate", std::to_string(today.wYear * 10000 + today.wMonth * 100 + today.wDay)},
+                              {"NoModify", "1"},
+                              {"NoRepair", "1"}};
+  for (const auto& value : deployment) EXPECT_EQ(value.second, record.at(value.first)) << value.first;
   std::string answers = dir_.ReadText("silentsetup_tmp.ini");
   for (const std::string& line : {std::string("2001.401=RB:1"), std::string("2003.301=CB:1"),
                                   "2002.201=EF:" + Escaped(dir_.Path("installed")), std::string("2004.PUSH=149")})

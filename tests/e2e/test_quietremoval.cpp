@@ -8,10 +8,15 @@
 #include <memory>
 #include <string>
 
+#include "pendingdeletions.h"
+#include "scopedenvironment.h"
+#include "testtext.h"
 #include "uidriver.h"
 #include "ziptestarchive.h"
 
 namespace {
+
+using testtext::Escaped;
 
 using uidriver::AppUnderTest;
 
@@ -28,16 +33,17 @@ bool RecordExists(const std::string& key) {
   return false;
 }
 
-// A value as setup.cfg writes it: a backslash doubled.
-std::string Escaped(const std::string& value) {
-  std::string escaped;
-  for (char c : value) escaped += c == '\\' ? std::string("\\\\") : std::string(1, c);
-  return escaped;
+// The record's value; empty when it is missing.
+std::string RecordValue(const std::string& key, const char* name) {
+  char data[1024] = {};
+  DWORD size = sizeof(data) - 1;
+  LONG rc = RegGetValueA(HKEY_LOCAL_MACHINE, (kUninstallKey + key).c_str(), name, RRF_RT_REG_SZ, nullptr, data, &size);
+  return rc == ERROR_SUCCESS ? data : "";
 }
 
-// Runs setup.exe hidden and waits for its end, checking that no window of it was ever visible.
-DWORD RunHidden(const uidriver::ScratchDir& dir, const std::string& arguments) {
-  AppUnderTest app(dir.Path("setup.exe"), "/LANG:ENGL /HIDE " + arguments, dir.Root());
+// Runs the program and waits for its end, checking that no window of it was ever visible.
+DWORD RunWatched(const std::string& program, const std::string& arguments, const std::string& workdir) {
+  AppUnderTest app(program, arguments, workdir);
   bool shown = false;
   uidriver::Deadline deadline(uidriver::DefaultTimeoutMs());
   while (app.Running() && !deadline.Passed()) {
@@ -46,6 +52,11 @@ DWORD RunHidden(const uidriver::ScratchDir& dir, const std::string& arguments) {
   }
   EXPECT_FALSE(shown) << arguments;
   return app.WaitExit();
+}
+
+// Runs setup.exe of the scratch folder hidden.
+DWORD RunHidden(const uidriver::ScratchDir& dir, const std::string& arguments) {
+  return RunWatched(dir.Path("setup.exe"), "/LANG:ENGL /HIDE " + arguments, dir.Root());
 }
 
 TEST(QuietRemoval, RemovesWhatWasInstalledThroughItsCopyAndTellsByExitCode) {
@@ -66,11 +77,18 @@ TEST(QuietRemoval, RemovesWhatWasInstalledThroughItsCopyAndTellsByExitCode) {
     ASSERT_TRUE(dir.CopyFileTo(std::string(NORBA_TEST_DIST_DIR) + "/" + file, std::string("target\\") + file));
   ASSERT_TRUE(dir.WriteText("target\\user.txt", "mine"));
 
-  EXPECT_EQ(0u, RunHidden(dir, "-remove " + key));
+  // The quiet command that deployment tools read from the record, with a TEMP of the test's own for the copy.
+  ASSERT_TRUE(dir.MakeFolder("temp"));
+  ScopedEnvironment temp("TEMP", dir.Path("temp"));
+  testtext::COMMAND quiet = testtext::SplitCommand(RecordValue(key, "QuietUninstallString"));
+  EXPECT_EQ("-remove \"" + key + "\" /HIDE", quiet.Arguments);
+  EXPECT_EQ(0u, RunWatched(quiet.Program, quiet.Arguments, dir.Root()));
   EXPECT_FALSE(RecordExists(key));
   for (const char* gone : {"target\\readme.txt", "target\\bin", "target\\LicenseAgreed.txt"})
     EXPECT_FALSE(dir.Exists(gone)) << gone;
   EXPECT_TRUE(dir.Exists("target\\user.txt"));
+  EXPECT_TRUE(testtext::Contains(pendingdeletions::Deletions(), testtext::Lower(dir.Path("temp\\NorbaUninstall."))));
+  pendingdeletions::Forget(dir.Path("temp"));
   EXPECT_EQ(1605u, RunHidden(dir, "-remove " + key));
 }
 

@@ -13,6 +13,7 @@
 
 #include "ids.h"
 #include "scopedenvironment.h"
+#include "testtext.h"
 #include "uidriver.h"
 #include "ziptestarchive.h"
 
@@ -24,15 +25,13 @@ using ziptest::ZipTestArchive;
 
 namespace {
 
+using testtext::Contains;
+using testtext::Lower;
+using testtext::Escaped;
+using testtext::ShellFolder;
+
 const char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
 const char kMissing[] = "<missing>";
-
-bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
-
-std::string ShellFolder(int csidl) {
-  char path[MAX_PATH] = {};
-  return SUCCEEDED(SHGetFolderPathA(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path)) ? path : "";
-}
 
 std::string SystemFile(const char* name) {
   char folder[MAX_PATH] = {};
@@ -83,18 +82,6 @@ std::string ReadLink(const std::string& file) {
   if (persist) persist->Release();
   link->Release();
   return text;
-}
-
-std::string Lower(std::string text) {
-  if (!text.empty()) CharLowerA(&text[0]);
-  return text;
-}
-
-// setup.cfg and the answer files escape a backslash by doubling it.
-std::string Escaped(const std::string& text) {
-  std::string out;
-  for (char c : text) out += c == '\\' ? std::string("\\\\") : std::string(1, c);
-  return out;
 }
 
 // One test's product: setup.exe with the English library, setup.cfg and setup.fil in a scratch folder, the

@@ -1,15 +1,17 @@
 // The removal's rules in-process: listed files with the protect list and their emptied folders, hostile
-// list elements, the folders that whole-tree removal must never empty, the owner name, and lists that end
-// at their first empty element.
+// list elements, the folders that whole-tree removal must never empty, the owner name, lists that end at
+// their first empty element, and the whole removal on a prepared record without a wizard.
 #include <gtest/gtest.h>
 #include <windows.h>
 
 #include <shlobj.h>
+#include <shlwapi.h>
 
 #include <string>
 #include <vector>
 
 #include "base/osys.h"
+#include "base/registry.h"
 #include "scratchdir.h"
 #include "uninstall/removal.h"
 
@@ -20,13 +22,14 @@ STRINGARRAY List(const char* text) { return ListElements(STRING(text, 1252)); }
 TEST(Removal, ListedFilesGoWithTheirEmptiedFoldersProtectedAndOutsideOnesStay) {
   uidriver::ScratchDir dir;
   for (const char* file : {"app\\bin\\a.dll", "app\\bin\\sub\\b.dll", "app\\KEEP.INI", "app\\conf\\keep.ini",
-                           "app\\own\\mine.txt", "app\\own\\listed.txt", "outside.txt"})
+                           "app\\own\\mine.txt", "app\\own\\listed.txt", "outside.txt", "app\\d\\x.txt", "app\\e\\a.txt"})
     ASSERT_TRUE(dir.WriteText(file, "x"));
   STRINGARRAY files = List("bin/a.dll|bin\\sub\\b.dll|keep.ini|conf/keep.ini|own/listed.txt|../outside.txt|"
-                           "\\outside.txt|C:outside.txt||own/mine.txt");
+                           "\\outside.txt|C:outside.txt|d/x.txt|d/gone.txt|e/a.txt|e/keep.ini||own/mine.txt");
   int deleted = RemoveListedFiles(STRING(dir.Path("app").c_str(), 1252), files, List("Keep.ini|x.dll"));
-  EXPECT_EQ(3, deleted);
-  for (const char* gone : {"app\\bin\\a.dll", "app\\bin\\sub", "app\\bin", "app\\own\\listed.txt"})
+  EXPECT_EQ(5, deleted);
+  // A folder goes too when the files listed after it in the same folder are missing or protected.
+  for (const char* gone : {"app\\bin\\a.dll", "app\\bin\\sub", "app\\bin", "app\\own\\listed.txt", "app\\d", "app\\e"})
     EXPECT_FALSE(dir.Exists(gone)) << gone;
   // Protected files, a file the installation did not list (behind the empty element), files outside.
   for (const char* kept : {"app\\KEEP.INI", "app\\conf\\keep.ini", "app\\own\\mine.txt", "outside.txt"})
@@ -63,6 +66,124 @@ TEST(Removal, OwnerNameAndListEnds) {
   EXPECT_EQ(2, List("a|b||c").Count());
   EXPECT_EQ(0, List("|a").Count());
   EXPECT_EQ(0, List("").Count());
+}
+
+// A shell folder without the trailing backslash of GetSystemPath.
+std::string SystemPath(int type) {
+  std::string path = OSYS::GetSystemPath(type).c_str();
+  if (!path.empty() && path.back() == '\\') path.pop_back();
+  return path;
+}
+
+bool KeyExists(HKEY root, const std::string& path) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+  RegCloseKey(key);
+  return true;
+}
+
+void SetValue(HKEY root, const std::string& path, const char* name, const std::string& data) {
+  HKEY key = nullptr;
+  ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr));
+  RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()), DWORD(data.size() + 1));
+  RegCloseKey(key);
+}
+
+std::vector<std::string> gFirewallRemoved;
+void RecordFirewallRemoval(const STRINGARRAY& programs) {
+  for (int i = 0; i < programs.Count(); i++) gFirewallRemoved.push_back(programs[i].c_str());
+}
+
+// The hook events of a removal as "<event> <value>", the old-style hook's as "old <event> <value>".
+std::vector<std::string> gHookEvents;
+INT_PTR NORBA_HOOKAPI RecordOldEvent(INT_PTR event, INT_PTR value) {
+  gHookEvents.push_back("old " + std::to_string(event) + " " +
+                        (event == 3 ? reinterpret_cast<const char*>(value) : std::to_string(value)));
+  return 1;
+}
+INT_PTR NORBA_HOOKAPI RecordNewEvent(INT_PTR event, INT_PTR, HWND, HWND, void*, INT_PTR value) {
+  gHookEvents.push_back(std::to_string(event) + " " +
+                        (event == 14 ? reinterpret_cast<const char*>(value) : std::to_string(value)));
+  return 1;
+}
+NORBA_SETUPHOOKPROC OldHook() { return RecordOldEvent; }
+NORBA_NEWSETUPHOOKPROC NewHook() { return RecordNewEvent; }
+
+// Whole removals without a wizard: the removal mode, the user's data folder at a standard place or moved
+// elsewhere, and the owner name that the key name chooses.
+TEST(Removal, WholeRemovalOfAPreparedRecord) {
+  const std::string id = std::to_string(GetCurrentProcessId());
+  const struct {
+    const char* key;  // followed by the process id
+    bool complete;
+    int datatype;  // shell folder of the data folder; 0: a folder of the user's own choice
+    const char* owner;
+  } cases[] = {
+      {"NorbaRemovalUnit", false, 5, "Norba"},  {"NorbaRemovalUnit", true, 5, "Norba"},
+      {"NorbaRemovalUnit", true, 13, "Norba"},  {"NorbaRemovalUnit", true, 0, "Norba"},
+      {"TermBridgeUnit", true, 5, "Bridgeway"},
+  };
+  const char kUninstall[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.key) + " complete=" + std::to_string(c.complete) + " data=" + std::to_string(c.datatype));
+    const std::string key = c.key + id;
+    uidriver::ScratchDir dir;
+    const std::string app = dir.Path("app");
+    for (const char* file : {"app\\kiv.exe", "app\\bin\\helper.exe", "app\\ADMIN.INI", "app\\mine.txt", "moved\\data.txt"})
+      ASSERT_TRUE(dir.WriteText(file, "x"));
+    const std::string settings = std::string("Software\\") + c.owner + "\\" + key;
+    const std::string standard = SystemPath(c.datatype ? c.datatype : 5) + "\\" + c.owner + "\\" + key;
+    const std::string datadir = c.datatype ? standard : dir.Path("moved");
+    ASSERT_TRUE(CreateDirectoryA((SystemPath(c.datatype ? c.datatype : 5) + "\\" + c.owner).c_str(), nullptr) ||
+                GetLastError() == ERROR_ALREADY_EXISTS);
+    ASSERT_TRUE(CreateDirectoryA(standard.c_str(), nullptr));
+    ASSERT_TRUE(CopyFileA(dir.Path("moved\\data.txt").c_str(), (standard + "\\data.txt").c_str(), FALSE));
+    const std::string record = kUninstall + key;
+    SetValue(HKEY_LOCAL_MACHINE, record, "UninstallPath", app);
+    SetValue(HKEY_LOCAL_MACHINE, record, "UninstallFiles", "kiv.exe|bin/helper.exe|admin.ini|..\\moved\\data.txt");
+    SetValue(HKEY_LOCAL_MACHINE, record, "UninstallProtect", "Admin.ini");
+    SetValue(HKEY_LOCAL_MACHINE, record, "UninstallFirewall", "kiv.exe|..\\evil.exe|bin\\helper.exe");
+    SetValue(HKEY_CURRENT_USER, std::string("Software\\Norba\\") + key, "ApplicationDataDir", datadir);
+    SetValue(HKEY_CURRENT_USER, settings, "Theme", "dark");
+    SetValue(HKEY_LOCAL_MACHINE, settings, "Licence", "site");
+    SetValue(HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Run", key.c_str(), "kiv.exe");
+
+    gFirewallRemoved.clear();
+    gHookEvents.clear();
+    REMOVALSERVICES services;
+    services.RemoveFirewallExceptions = RecordFirewallRemoval;
+    services.SetupHook = OldHook;
+    services.NewSetupHook = NewHook;
+    REMOVALARG arg;
+    arg.KeyName = STRING(key.c_str(), 1252);
+    arg.Complete = c.complete;
+    arg.Hidden = true;
+    arg.Services = &services;
+    EXPECT_EQ(0u, RemoveProduct(&arg));
+
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, record));
+    STRING autostart;
+    EXPECT_FALSE(REGISTRY(HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Run", nullptr, REGISTRY_READ)
+                     .Read(key.c_str(), autostart));
+    EXPECT_EQ(gFirewallRemoved, (std::vector<std::string>{app + "\\kiv.exe", app + "\\bin\\helper.exe"}));
+    EXPECT_EQ(gHookEvents, (std::vector<std::string>{std::string("11 ") + (c.complete ? "1" : "0"), "old 3 " + app,
+                                                     "14 " + app, "old 4 0", "12 0"}));
+    EXPECT_FALSE(dir.Exists("app\\kiv.exe") || dir.Exists("app\\bin"));
+    EXPECT_TRUE(dir.Exists("moved\\data.txt"));
+    // The protected and the unlisted file, the user's data and the settings go only with everything.
+    EXPECT_NE(c.complete, dir.Exists("app\\ADMIN.INI"));
+    EXPECT_NE(c.complete, dir.Exists("app\\mine.txt"));
+    EXPECT_NE(c.complete && c.datatype != 0, GetFileAttributesA(standard.c_str()) != INVALID_FILE_ATTRIBUTES);
+    EXPECT_NE(c.complete, KeyExists(HKEY_CURRENT_USER, settings));
+    EXPECT_NE(c.complete, KeyExists(HKEY_LOCAL_MACHINE, settings));
+    uidriver::DeleteTree(standard);
+    RemoveDirectoryA((SystemPath(c.datatype ? c.datatype : 5) + "\\" + c.owner).c_str());
+    SHDeleteKeyA(HKEY_CURRENT_USER, (std::string("Software\\Norba\\") + key).c_str());
+    for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
+      SHDeleteKeyA(root, settings.c_str());
+      RegDeleteKeyA(root, (std::string("Software\\") + c.owner).c_str());  // only when nothing else is in it
+    }
+  }
 }
 
 }  // namespace

@@ -1,0 +1,60 @@
+// The system's deletions at the next restart as tests see them (the value PendingFileRenameOperations
+// under the Session Manager key): reading them, and taking a test's own entries out again.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace pendingdeletions {
+
+constexpr char kSessionManager[] = "System\\CurrentControlSet\\Control\\Session Manager";
+constexpr char kValue[] = "PendingFileRenameOperations";
+
+// The entries in pairs: the path ("\??\" before it), then the target, empty for a deletion.
+inline std::vector<std::string> Entries() {
+  std::vector<std::string> entries;
+  std::vector<char> data(1 << 20);
+  DWORD size = static_cast<DWORD>(data.size());
+  if (RegGetValueA(HKEY_LOCAL_MACHINE, kSessionManager, kValue, RRF_RT_REG_MULTI_SZ, nullptr, data.data(), &size) !=
+      ERROR_SUCCESS)
+    return entries;
+  for (size_t start = 0; start + 1 < size; start += entries.back().size() + 1) {
+    entries.emplace_back(&data[start]);
+    if (entries.back().empty() && entries.size() % 2 == 1) break;  // the list's end
+  }
+  return entries;
+}
+
+// The paths to delete, lower case, one per line.
+inline std::string Deletions() {
+  std::vector<std::string> entries = Entries();
+  std::string text;
+  for (size_t i = 0; i + 1 < entries.size(); i += 2)
+    if (entries[i + 1].empty()) text += entries[i] + "\n";
+  if (!text.empty()) CharLowerA(&text[0]);
+  return text;
+}
+
+// Takes the entries of paths below `folder` (any case) out of the list.
+inline void Forget(std::string folder) {
+  if (!folder.empty()) CharLowerA(&folder[0]);
+  std::vector<std::string> entries = Entries();
+  std::string kept;
+  for (size_t i = 0; i + 1 < entries.size(); i += 2) {
+    std::string path = entries[i];
+    if (!path.empty()) CharLowerA(&path[0]);
+    if (path.find(folder) == std::string::npos) kept += entries[i] + '\0' + entries[i + 1] + '\0';
+  }
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSessionManager, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS) return;
+  if (kept.empty())
+    RegDeleteValueA(key, kValue);
+  else
+    RegSetValueExA(key, kValue, 0, REG_MULTI_SZ, reinterpret_cast<const BYTE*>(kept.data()),
+                   static_cast<DWORD>(kept.size() + 1));
+  RegCloseKey(key);
+}
+
+}  // namespace pendingdeletions

@@ -1,0 +1,43 @@
+// Small text helpers the end-to-end tests share: looking for a part, lower case, the escaping of setup.cfg
+// and the answer files (a backslash doubled), a shell folder's path, and a recorded command's parts.
+#pragma once
+
+#include <shlobj.h>
+#include <windows.h>
+
+#include <algorithm>
+#include <string>
+
+namespace testtext {
+
+inline bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+inline std::string Lower(std::string text) {
+  if (!text.empty()) CharLowerA(&text[0]);
+  return text;
+}
+
+// A backslash before "n" or "t" would read as a line feed or a tab, so every one is doubled.
+inline std::string Escaped(const std::string& text) {
+  std::string out;
+  for (char c : text) out += c == '\\' ? std::string("\\\\") : std::string(1, c);
+  return out;
+}
+
+inline std::string ShellFolder(int csidl) {
+  char path[MAX_PATH] = {};
+  return SUCCEEDED(SHGetFolderPathA(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path)) ? path : "";
+}
+
+// A command as the uninstall record holds it, "\"program\" arguments": the program and the arguments.
+struct COMMAND {
+  std::string Program;
+  std::string Arguments;
+};
+inline COMMAND SplitCommand(const std::string& command) {
+  size_t end = command.size() > 1 && command[0] == '"' ? command.find('"', 1) : std::string::npos;
+  if (end == std::string::npos) return {command, ""};
+  return {command.substr(1, end - 1), command.substr(std::min(end + 2, command.size()))};
+}
+
+}  // namespace testtext
