@@ -93,7 +93,8 @@ void COPYSTEP::StoreAgreement() {
     bool saved = Run.LicenseText.Save(record.c_str(), "w");
     logit("SETUP::ActualCopy %s saved= %d\n", record.c_str(), saved ? 1 : 0);
   }
-  if (record.IsFile()) Files.Add(kLicenseAgreedFile);
+  long long size = record.Size();
+  if (record.IsFile()) Files.Add(kLicenseAgreedFile, size > 0 ? static_cast<uint64_t>(size) : 0);
 }
 
 void COPYSTEP::Register() {
@@ -103,6 +104,7 @@ void COPYSTEP::Register() {
   UNINSTALLRECORDINPUT record;
   record.InstallFolder = Run.InstallFolder;
   record.InstalledFiles = Files.Text();
+  record.InstalledBytes = Files.TotalBytes();
   record.RootClasses = RootClasses;
   record.ServiceProgram = Service.GetProgram();
   WriteUninstallRecord(Config, record);

@@ -42,7 +42,8 @@ static void CopyLooseFile(const STRING& item, const STRING& installfolder, INSTA
   } else {
     source.CopyTo(target, true);
   }
-  files.Add(target.GetName());
+  long long size = target.Size();
+  files.Add(target.GetName(), size > 0 ? static_cast<uint64_t>(size) : 0);
   ClearReadOnly(target);
 }
 

@@ -2,6 +2,8 @@
 // it and in installation order, joined by '|'; it becomes UninstallFiles of the uninstall record.
 #pragma once
 
+#include <cstdint>
+
 #include "base/strings.h"
 
 class INSTALLEDFILES {
@@ -9,17 +11,21 @@ class INSTALLEDFILES {
   // The list grows with its size: tens of thousands of entries are appended one by one.
   INSTALLEDFILES() : List(STRINGBLOCK{4096}) { List.SetFlags(List.GetFlags() | STRINGFLAG_DYNABLOCK); }
 
-  // Appends `name` (archive entries keep their '/'). A name is never empty and the list never starts
-  // with '|': the uninstaller stops reading at the first empty item.
-  void Add(const char* name) {
+  // Appends `name` (archive entries keep their '/') of `bytes` bytes. A name is never empty and the list
+  // never starts with '|': the uninstaller stops reading at the first empty item.
+  void Add(const char* name, uint64_t bytes) {
     if (!name || !*name) return;
     if (List.IsNotEmpty()) List.Append("|");
     List.Append(name);
+    Bytes += bytes;
   }
-  void Add(const STRING& name) { Add(name.GetBuffer()); }
+  void Add(const STRING& name, uint64_t bytes) { Add(name.GetBuffer(), bytes); }
 
   const STRING& Text() const { return List; }
+  // The size of the listed files together.
+  uint64_t TotalBytes() const { return Bytes; }
 
  private:
   STRING List;
+  uint64_t Bytes = 0;
 };

@@ -113,7 +113,7 @@ bool SETUPARCHIVES::ExtractWalk(UNZIPPER& archive, int index) {
     bytes += size;
     entries++;
     if (!custom) ShowProgress(bytes, totalbytes, entries, totalentries);
-    Record(entry, written);
+    Record(entry, written, size);
   }
   return true;
 }
@@ -141,9 +141,9 @@ void SETUPARCHIVES::ShowProgress(uint64_t bytes, uint64_t totalbytes, int entrie
   Windows.SetProgress(percent);
 }
 
-void SETUPARCHIVES::Record(const STRING& entry, bool written) {
+void SETUPARCHIVES::Record(const STRING& entry, bool written, uint64_t size) {
   if (!IsFolderMarker(entry)) {
-    Files.Add(entry);
+    Files.Add(entry, size);
     return;
   }
   // Only a marker this archive wrote goes again: a kept file of that name is not the archive's to delete.

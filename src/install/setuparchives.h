@@ -44,7 +44,7 @@ class SETUPARCHIVES {
   bool ExtractWalk(UNZIPPER& archive, int index);
   bool ExtractEntry(UNZIPPER& archive, int index, const STRING& entry, bool* written);
   void ShowProgress(uint64_t bytes, uint64_t totalbytes, int entries, int totalentries);
-  void Record(const STRING& entry, bool written);
+  void Record(const STRING& entry, bool written, uint64_t size);
 
   HASH& Config;
   STRING InstallFolder;

@@ -41,26 +41,12 @@ void WriteRemovalValues(REGISTRY& record, HASH& config, const UNINSTALLRECORDINP
   record.WriteString(kRecordProtect, PlainText(ConfigText(config, KEY_PROTECTEDFILES)));
 }
 
-// Kilobytes, rounded up, of the listed files below the folder that exist.
-DWORD InstalledKilobytes(const STRING& dir, const STRING& files) {
-  STRINGARRAY names;
-  names.Split(PlainText(files), files.Length(), "|");
-  long long bytes = 0;
-  for (int i = 0; i < names.Count(); i++) {
-    if (names[i].IsEmpty()) continue;
-    long long size = FILENAME(dir + names[i]).Size();
-    if (size > 0) bytes += size;
-  }
-  return static_cast<DWORD>((bytes + 1023) / 1024);
-}
-
 // What the system's list of programs and deployment tools read: the command that removes the product
 // without a window, where it lies, its size and day, and that it offers neither change nor repair.
-void WriteDeploymentValues(REGISTRY& record, const UNINSTALLRECORDINPUT& input, const STRING& dir,
-                           const STRING& command) {
+void WriteDeploymentValues(REGISTRY& record, const UNINSTALLRECORDINPUT& input, const STRING& command) {
   record.WriteString("QuietUninstallString", PlainText(command + " /HIDE"));
   record.WriteString("InstallLocation", PlainText(input.InstallFolder));
-  record.WriteDWORD("EstimatedSize", InstalledKilobytes(dir, input.InstalledFiles));
+  record.WriteDWORD("EstimatedSize", static_cast<DWORD>((input.InstalledBytes + 1023) / 1024));
   SYSTEMTIME today;
   GetLocalTime(&today);
   char date[16];
@@ -140,7 +126,7 @@ bool WriteUninstallRecord(HASH& config, const UNINSTALLRECORDINPUT& input) {
       STRING command;
       command.Format("\"%sSetup.exe\" -remove \"%s\"", PlainText(dir), PlainText(inikey));
       WriteRemovalValues(record, config, input, command);
-      WriteDeploymentValues(record, input, dir, command);
+      WriteDeploymentValues(record, input, command);
       WriteConditionalValues(record, config, input);
     }
   }

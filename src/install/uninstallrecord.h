@@ -3,6 +3,8 @@
 // list formats are a stored format: records written by earlier setups are read the same way.
 #pragma once
 
+#include <cstdint>
+
 #include "base/hash.h"
 #include "base/strings.h"
 
@@ -25,6 +27,7 @@ constexpr char kRecordDesktopFiles[] = "UninstallDesktopFiles";
 struct UNINSTALLRECORDINPUT {
   STRING InstallFolder;   // the installation folder as chosen
   STRING InstalledFiles;  // names relative to the folder, '/' as in the archives, '|'-separated
+  uint64_t InstalledBytes = 0;  // their size together
   STRING RootClasses;     // keys below HKEY_CLASSES_ROOT made by the registration, each followed by '|'
   STRING ServiceProgram;  // full path of the service-control program
 };
