@@ -58,13 +58,14 @@ STRINGARRAY SystemFolders() {
 // or a ".." part.
 bool IsInsideElement(const STRING& element) {
   if (element.IsEmpty() || element[0] == '\\' || element[0] == '/' || element.Pos(":") >= 0) return false;
-  STRING parts = element;
-  parts.Replace("/", "\\", 1);
-  STRINGARRAY pieces;
-  pieces.Split(parts.c_str(), parts.Length(), "\\");
-  for (int i = 0; i < pieces.Count(); i++)
-    if (pieces[i] == "..") return false;
-  return true;
+  const char* p = element.c_str();
+  for (const char* part = p;; part++) {
+    const char* end = part;
+    while (*end && *end != '\\' && *end != '/') end++;
+    if (end - part == 2 && part[0] == '.' && part[1] == '.') return false;
+    if (!*end) return true;
+    part = end;
+  }
 }
 
 // An element of the file list that the removal deletes: inside the install folder and not protected.
@@ -234,6 +235,7 @@ void REMOVAL::ShowFinished() {
 
 STRINGARRAY ListElements(const STRING& list) {
   STRINGARRAY elements;
+  DYNARRAYLOCK lock(elements);  // once for thousands of elements
   elements.Split(list.c_str(), list.Length(), "|");
   for (int i = 0; i < elements.Count(); i++) {
     if (elements[i].IsNotEmpty()) continue;
@@ -244,6 +246,9 @@ STRINGARRAY ListElements(const STRING& list) {
 }
 
 int RemoveListedFiles(const STRING& folder, const STRINGARRAY& files, const STRINGARRAY& protect) {
+  // Held once for the whole walk: thousands of files are not thousands of waits for the lists' locks.
+  DYNARRAYLOCK fileslock(files);
+  DYNARRAYLOCK protectlock(protect);
   int deleted = 0;
   FILENAME relative;
   bool wanted = files.Count() > 0 && IsFileToDelete(files[0], protect, relative);
