@@ -14,18 +14,6 @@
 
 namespace {
 
-// The progress bar made where the page's placeholder 901 is.
-HWND MakeProgressBar(HWND page) {
-  HWND placeholder = GetDlgItem(page, IDC_COPY_PROGRESS);
-  RECT rect = {};
-  GetWindowRect(placeholder, &rect);
-  MapWindowPoints(nullptr, page, reinterpret_cast<POINT*>(&rect), 2);
-  ShowWindow(placeholder, SW_HIDE);
-  return CreateWindowExW(0, PROGRESS_CLASSW, L"", WS_CHILD | WS_VISIBLE, rect.left, rect.top, rect.right - rect.left,
-                         rect.bottom - rect.top, page, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_COPY_PROGRESS)),
-                         GetModuleHandleA(nullptr), nullptr);
-}
-
 STRING AcceptedAgreement() {
   STRING text;
   return text.Load("LicenseAgreed.txt", "r") ? text : STRING();
@@ -60,7 +48,7 @@ int CopyPage(SETUPDIALOGBOX* wizard, DATADIALOG* page) {
   copy.CustomAdmin = &run.CustomAdmin;
   COPYTHREADARG arg;
   arg.Wizard = frame;
-  arg.Progress = MakeProgressBar(window);
+  arg.Progress = MakeProgressBar(window, IDC_COPY_PROGRESS);
   arg.Page = window;
   arg.Run = &copy;
 

@@ -2,6 +2,8 @@
 // procedure for all of them, the modal loop, and the waits that keep the windows answering.
 #include "ui/windows_win32.h"
 
+#include <commctrl.h>
+
 #include <cstdio>
 #include <vector>
 
@@ -194,6 +196,20 @@ INT_PTR CALLBACK DIALOG::DialogProc(HWND window, UINT message, WPARAM wparam, LP
     return FALSE;
   }
   return hooked ? hooked : self->HandleMessage(message, wparam, lparam);
+}
+
+HWND MakeProgressBar(HWND dialog, int placeholder) {
+  HWND place = GetDlgItem(dialog, placeholder);
+  RECT rect = {};
+  ::GetWindowRect(place, &rect);
+  MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&rect), 2);
+  ShowWindow(place, SW_HIDE);
+  HWND bar = CreateWindowExW(0, PROGRESS_CLASSW, L"", WS_CHILD | WS_VISIBLE, rect.left, rect.top,
+                             rect.right - rect.left, rect.bottom - rect.top, dialog,
+                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(placeholder)), GetModuleHandleA(nullptr),
+                             nullptr);
+  SendMessageW(bar, PBM_SETRANGE, 0, MAKELPARAM(0, 100));
+  return bar;
 }
 
 // ---------------------------------------------------------------------------------------------------

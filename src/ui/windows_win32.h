@@ -96,6 +96,10 @@ class DIALOG : public WINDOW {
   void PlaceOnDesktop(HWND parent);
 };
 
+// A progress bar (0 to 100) made in the place of the dialog's placeholder control, whose id it takes; the
+// placeholder is hidden.
+HWND MakeProgressBar(HWND dialog, int placeholder);
+
 // Processes at most `count` pending messages of the thread without waiting.
 void WinProcessMessages(int count);
 // Waits `ms` milliseconds in slices of 100 while processing up to 42 messages after each.

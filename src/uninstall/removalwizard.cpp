@@ -39,27 +39,12 @@ int ConfirmationPage(SETUPDIALOGBOX* wizard, DATADIALOG* page) {
   }
 }
 
-// The progress bar in place of the page's placeholder 901.
-HWND MakeProgressBar(HWND page) {
-  HWND placeholder = GetDlgItem(page, IDC_REMOVE_PROGRESS);
-  RECT rect = {};
-  GetWindowRect(placeholder, &rect);
-  MapWindowPoints(nullptr, page, reinterpret_cast<POINT*>(&rect), 2);
-  ShowWindow(placeholder, SW_HIDE);
-  HWND bar = CreateWindowExW(0, PROGRESS_CLASSW, L"", WS_CHILD | WS_VISIBLE, rect.left, rect.top,
-                             rect.right - rect.left, rect.bottom - rect.top, page,
-                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_REMOVE_PROGRESS)), GetModuleHandleA(nullptr),
-                             nullptr);
-  SendMessageW(bar, PBM_SETRANGE, 0, MAKELPARAM(0, 100));
-  return bar;
-}
-
 int ProgressPage(SETUPDIALOGBOX* wizard, DATADIALOG* page) {
   HWND frame = wizard->GetHandle();
   REMOVALARG arg;
   arg.Wizard = frame;
   arg.Page = page->GetHandle();
-  arg.Progress = MakeProgressBar(arg.Page);
+  arg.Progress = MakeProgressBar(arg.Page, IDC_REMOVE_PROGRESS);
   arg.KeyName = gState->KeyName;
   arg.Complete = gRemovalMode.atoi() == 1;
   arg.Hidden = gActions->Hide;
