@@ -79,12 +79,16 @@ echo "--- uninstall record $record ---"
 recorded=$(wine reg query "$record" || true)
 echo "${recorded:-(none)}"
 value() { sed -n "s/^ *$1 *REG_SZ *//p" <<<"$recorded"; }
+# The file of this machine that a Windows path "C:\..." of the prefix names (empty for an empty path).
+unixpath() {
+  [ -n "$1" ] || return 0
+  local drive
+  drive=$(echo "${1:0:1}" | tr 'A-Z' 'a-z')
+  echo "$wenv/wineprefix/dosdevices/$drive:$(echo "${1:2}" | tr '\\' '/')"
+}
 folder=$(value UninstallPath)
-unixfolder=""
-if [ -n "$folder" ]; then
-  drive=$(echo "${folder:0:1}" | tr 'A-Z' 'a-z')
-  unixfolder="$wenv/wineprefix/dosdevices/$drive:$(echo "${folder:2}" | tr '\\' '/')"
-fi
+unixfolder=$(unixpath "$folder")
+datafolder=$(value '%KIVFILES%')
 echo
 echo "--- installed files in ${folder:-(no folder recorded)} ---"
 if [ -n "$unixfolder" ] && [ -d "$unixfolder" ]; then
@@ -99,15 +103,29 @@ echo "--- pictures of the pages in $pages ---"
 ls "$pages"
 
 if [ $keep -eq 0 ] && [ -n "$recorded" ]; then
-  # Leave the prefix as it was, so that the next run installs afresh: the record, the file types and
-  # protocol classes it lists, the installed folder.
+  # The product's own quiet removal first (links, files, registrations, the record), as a deployment tool
+  # would run it; it keeps the user's settings and data.
+  if [ -n "$unixfolder" ] && ls "$unixfolder" 2>/dev/null | grep -qi '^setup\.exe$'; then
+    set +e
+    "$env" run "$wenv" "$folder\\setup.exe" -remove "$inikey" /HIDE </dev/null >/dev/null 2>&1
+    removed=$?
+    set -e
+    echo
+    echo "Quiet removal (setup.exe -remove $inikey /HIDE) ended with exit code $removed"
+  fi
+  # Then whatever is left, so that the next run installs afresh: the record, the file types and protocol
+  # classes it lists, the installed folder.
   IFS='|' read -r -a classes <<<"$(value UninstallRootClasses)"
   for class in "${classes[@]}"; do wine reg delete "HKCR\\$class" /f >/dev/null || true; done
   wine reg delete "$record" /f >/dev/null || true
-  # Only a folder at least two levels below a drive's root (C:\Program Files\...).
+  # The product's settings and the user's data folder that the product hook made.
+  for hive in HKCU HKLM; do wine reg delete "$hive\\Software\\Norba\\$inikey" /f >/dev/null || true; done
+  # Only folders at least two levels below a drive's root (C:\Program Files\..., ...\Documents\KIV8 Files).
   case $folder in ?:\\?*\\?*) rm -rf "$unixfolder" ;; esac
+  case $datafolder in ?:\\?*\\?*) rm -rf "$(unixpath "$datafolder")" ;; esac
   echo
-  echo "Removed the uninstall record, its classes and the installed folder from the Wine prefix $wenv/wineprefix"
+  echo "Removed the uninstall record, its classes, the settings, the data folder and the installed folder from the"
+  echo "Wine prefix $wenv/wineprefix"
 fi
 echo "Distributable (i686): $top/build/i686/dist"
 exit $code
