@@ -18,12 +18,8 @@ namespace {
 // A font set on a control for the page's lifetime; the control gets its former font back at the end.
 class CONTROLFONT {
  public:
-  CONTROLFONT(HWND page, int control, int points, bool bold) : Control(GetDlgItem(page, control)) {
-    HDC dc = GetDC(page);
-    int height = -MulDiv(points, dc ? GetDeviceCaps(dc, LOGPIXELSY) : 96, 72);
-    if (dc) ReleaseDC(page, dc);
-    Font = CreateFontA(height, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                       OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, "Arial");
+  CONTROLFONT(HWND page, int control, int points, bool bold)
+      : Control(GetDlgItem(page, control)), Font(CreatePointFont(page, "Arial", points, bold, false)) {
     Former = reinterpret_cast<HFONT>(SendMessageW(Control, WM_GETFONT, 0, 0));
     SendMessageW(Control, WM_SETFONT, reinterpret_cast<WPARAM>(Font), TRUE);
   }

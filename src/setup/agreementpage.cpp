@@ -57,13 +57,7 @@ INT_PTR AfterEveryCommand(HWND page, UINT message, WPARAM, LPARAM) {
 // The page's own font for the agreement text, deleted with the page.
 class TEXTFONT {
  public:
-  explicit TEXTFONT(HWND page) {
-    HDC dc = GetDC(page);
-    int height = -MulDiv(8, dc ? GetDeviceCaps(dc, LOGPIXELSY) : 96, 72);
-    if (dc) ReleaseDC(page, dc);
-    Font = CreateFontA(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                       CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FIXED_PITCH | FF_MODERN, "Courier New");
-  }
+  explicit TEXTFONT(HWND page) : Font(CreatePointFont(page, "Courier New", 8, false, true)) {}
   ~TEXTFONT() {
     if (Font) DeleteObject(Font);
   }

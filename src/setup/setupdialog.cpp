@@ -31,15 +31,6 @@ HBRUSH HeaderBrush() {
 
 bool IsHeaderControl(int id) { return id == IDC_FRAME_TITLE || id == IDC_FRAME_SUBTITLE || id == IDC_FRAME_ICON; }
 
-// Bold Arial of `points` for the header texts.
-HFONT HeaderFont(HWND window, int points) {
-  HDC dc = GetDC(window);
-  int height = -MulDiv(points, dc ? GetDeviceCaps(dc, LOGPIXELSY) : 96, 72);
-  if (dc) ReleaseDC(window, dc);
-  return CreateFontA(height, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                     CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, "Arial");
-}
-
 void SetButtonDefault(HWND button, bool isdefault) {
   SendMessageW(button, BM_SETSTYLE, isdefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
 }
@@ -93,11 +84,11 @@ RECT SETUPDIALOGBOX::ChildRect(int control) const {
 
 void SETUPDIALOGBOX::SetHeaderFonts() {
   if (!TitleFont) {
-    TitleFont = HeaderFont(Handle, 9);
+    TitleFont = CreatePointFont(Handle, "Arial", 9, true, false);
     SendDlgItemMessageW(Handle, IDC_FRAME_TITLE, WM_SETFONT, reinterpret_cast<WPARAM>(TitleFont), TRUE);
   }
   if (!SubtitleFont && SubtitleFontSize != -1) {
-    SubtitleFont = HeaderFont(Handle, SubtitleFontSize);
+    SubtitleFont = CreatePointFont(Handle, "Arial", SubtitleFontSize, true, false);
     SendDlgItemMessageW(Handle, IDC_FRAME_SUBTITLE, WM_SETFONT, reinterpret_cast<WPARAM>(SubtitleFont), TRUE);
   }
 }

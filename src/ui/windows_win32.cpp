@@ -198,6 +198,15 @@ INT_PTR CALLBACK DIALOG::DialogProc(HWND window, UINT message, WPARAM wparam, LP
   return hooked ? hooked : self->HandleMessage(message, wparam, lparam);
 }
 
+HFONT CreatePointFont(HWND window, const char* face, int points, bool bold, bool fixed) {
+  HDC dc = GetDC(window);
+  int height = -MulDiv(points, dc ? GetDeviceCaps(dc, LOGPIXELSY) : 96, 72);
+  if (dc) ReleaseDC(window, dc);
+  return CreateFontA(height, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                     OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                     fixed ? FIXED_PITCH | FF_MODERN : DEFAULT_PITCH | FF_SWISS, face);
+}
+
 HWND MakeProgressBar(HWND dialog, int placeholder) {
   HWND place = GetDlgItem(dialog, placeholder);
   RECT rect = {};

@@ -96,6 +96,10 @@ class DIALOG : public WINDOW {
   void PlaceOnDesktop(HWND parent);
 };
 
+// A font of `points` at the window's resolution: bold or normal, fixed-pitch or proportional. The caller
+// deletes it.
+HFONT CreatePointFont(HWND window, const char* face, int points, bool bold, bool fixed);
+
 // A progress bar (0 to 100) made in the place of the dialog's placeholder control, whose id it takes; the
 // placeholder is hidden.
 HWND MakeProgressBar(HWND dialog, int placeholder);

@@ -13,6 +13,7 @@
 #include "scopedenvironment.h"
 #include "uidriver.h"
 #include "ziptestarchive.h"
+#include "testtext.h"
 
 using uidriver::AppUnderTest;
 using uidriver::ScratchDir;
@@ -20,15 +21,11 @@ using ziptest::ZipTestArchive;
 
 namespace {
 
+using testtext::Escaped;
+
 const char kUninstall[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 const char kSettings[] = "Software\\Norba";
 const char kMissing[] = "<missing>";
-
-std::string Escaped(const std::string& text) {
-  std::string out;
-  for (char c : text) out += c == '\\' ? std::string("\\\\") : std::string(1, c);
-  return out;
-}
 
 std::string FileBytes(const std::string& path) {
   std::ifstream file(path, std::ios::binary);
