@@ -153,7 +153,7 @@ void PrepareDataFolder(SETUPDIALOGBOX* wizard, KIVSTATE& state) {
   }
   logit("SETUP::KivDataFolderPage type %s folder %s\n", state.FolderType.c_str(), state.DataFolder.c_str());
   if (state.FolderType != "5") {
-    REGISTRY uninstall(state.Profile->Key, kUninstallBaseKey, 0);
+    REGISTRY uninstall(state.Profile->Key, kUninstallKey, 0);
     uninstall.WriteString("%KIVFILES%", state.DataFolder.c_str());
   }
   if (!FILENAME(KivAdminIniPath().c_str()).Exists()) {

@@ -93,7 +93,7 @@ void KivAdjustPageText(int step, HWND page) {
   STRING now = STRING("V") + STRING(state.Profile->Key).Right(1);
   if (step == 1) {
     STRING inikey = ConfigText(*state.Config, KEY_INIKEY);
-    if (ReadValue(HKEY_LOCAL_MACHINE, kUninstallBaseKey, inikey.c_str(), "UninstallPath").IsNotEmpty()) return;
+    if (ReadValue(HKEY_LOCAL_MACHINE, kUninstallKey, inikey.c_str(), "UninstallPath").IsNotEmpty()) return;
     CONTROL(page, kNoteControl).SetText(NoteText(IDS_WELCOME_MIGRATION_NOTE, state.Tag.c_str(), now.c_str()));
   } else if (step == 3 && InstallRun().InstallType == "0") {
     // Without a tag the note names the newest earlier generation.

@@ -5,11 +5,10 @@
 
 #include "base/hash.h"
 #include "base/strings.h"
+#include "setup/installrun.h"
 
 // HKEY_CURRENT_USER: the product's settings, one key per generation below it.
 constexpr char kNorbaSettingsKey[] = "Software\\Norba";
-// HKEY_LOCAL_MACHINE: the uninstall keys, one per generation ("KIV8") below it.
-constexpr char kUninstallBaseKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 
 struct KIVPROFILE {
   int Generation;                  // 6, 7 or 8

@@ -27,7 +27,7 @@ const int kShellFolders[] = {CSIDL_PROFILE, CSIDL_APPDATA, CSIDL_LOCAL_APPDATA, 
 
 STRING UninstallValue(const char* key, const char* value) {
   STRING data;
-  REGISTRY registry(HKEY_LOCAL_MACHINE, kUninstallBaseKey, key, REGISTRY_READ);
+  REGISTRY registry(HKEY_LOCAL_MACHINE, kUninstallKey, key, REGISTRY_READ);
   if (registry.IsOpen()) registry.Read(value, data);
   return data;
 }
@@ -73,7 +73,7 @@ void KivRemoveEarlierUninstallKeys(const char* const* keys, const STRING& progra
     bool same = path.IsNotEmpty() && KivFolderWithin(path, program) && KivFolderWithin(program, path);
     if (!same) continue;
     logit("SETUP::KivRemoveEarlierUninstallKeys %s in %s\n", *keys, path.c_str());
-    REGISTRY uninstall(HKEY_LOCAL_MACHINE, kUninstallBaseKey, nullptr, REGISTRY_WRITE);
+    REGISTRY uninstall(HKEY_LOCAL_MACHINE, kUninstallKey, nullptr, REGISTRY_WRITE);
     if (uninstall.IsOpen()) uninstall.DeleteKey(*keys, true);
   }
 }

@@ -7,8 +7,7 @@
 
 #include "base/hash.h"
 #include "base/strings.h"
-
-constexpr char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+#include "setup/installrun.h"
 
 // Values that are read back, and the three that the shortcut step adds to the record.
 constexpr char kRecordPath[] = "UninstallPath";

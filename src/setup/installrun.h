@@ -7,6 +7,9 @@
 #include "base/strings.h"
 #include "setup/setupconfig.h"
 
+// HKEY_LOCAL_MACHINE: the uninstall records, one key per product (its IniKey) below it.
+constexpr char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+
 struct INSTALLRUN {
   bool Unattended = false;  // an answer file was loaded
   bool Hidden = false;      // unattended and HIDE: no window is shown, nobody answers

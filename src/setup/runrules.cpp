@@ -7,10 +7,10 @@
 #include "base/registryview.h"
 #include "diag/logit.h"
 #include "setup/configkeys.h"
+#include "setup/installrun.h"
 
 namespace {
 
-const char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
 
 // Whether one of the path's parts is "..": a name such as "notes..txt" is an ordinary file.
 bool HasParentPart(const STRING& path) {
@@ -25,8 +25,7 @@ bool HasParentPart(const STRING& path) {
 // own, else below the program-files folder).
 STRING ProposedFolder(HASH& config) {
   STRING inikey = ConfigText(config, KEY_INIKEY);
-  REGISTRY record(HKEY_LOCAL_MACHINE, (STRING(kUninstallKey, 1252) + inikey).c_str(), nullptr,
-                  MachineKeyMode(REGISTRY_READ));
+  REGISTRY record(HKEY_LOCAL_MACHINE, kUninstallKey, PATHTEXT(inikey).c_str(), MachineKeyMode(REGISTRY_READ));
   STRING earlier;
   if (inikey.IsNotEmpty() && record.Read("UninstallPath", earlier) && earlier.Length() <= 512 &&
       FILENAME(earlier).IsDirectory())

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 
+#include "base/filename.h"
 #include "base/osys.h"
 #include "base/registry.h"
 #include "base/registryview.h"
@@ -18,12 +19,11 @@
 
 namespace {
 
-const char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
 
 // The earlier installation's folder and version from its uninstall record; each empty when missing.
 void EarlierInstallation(HASH& config, STRING* folder, STRING* version) {
-  STRING key = STRING(kUninstallKey, 1252) + ConfigText(config, KEY_INIKEY);
-  REGISTRY record(HKEY_LOCAL_MACHINE, key.c_str(), nullptr, MachineKeyMode(REGISTRY_READ));
+  STRING inikey = ConfigText(config, KEY_INIKEY);
+  REGISTRY record(HKEY_LOCAL_MACHINE, kUninstallKey, PATHTEXT(inikey).c_str(), MachineKeyMode(REGISTRY_READ));
   if (!record.Read("UninstallPath", *folder)) *folder = STRING();
   if (!record.Read("DisplayVersion", *version)) *version = STRING();
 }

@@ -22,7 +22,6 @@ namespace {
 // A partner product whose folders and settings belong to its own company.
 const char kPartnerProduct[] = "TermBridge";  // ten characters
 const char kPartnerCompany[] = "Bridgeway";
-const char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 
 // A folder as it is compared: expanded, without trailing backslashes.
 STRING Comparable(const STRING& folder) {
