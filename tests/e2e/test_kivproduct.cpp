@@ -14,9 +14,12 @@
 #include "uidriver.h"
 #include "ziptestarchive.h"
 #include "testtext.h"
+#include "ids.h"
 
 using uidriver::AppUnderTest;
 using uidriver::ScratchDir;
+using uidriver::UiWindow;
+using uidriver::WindowQuery;
 using ziptest::ZipTestArchive;
 
 namespace {
@@ -69,8 +72,13 @@ class KivProductTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(dir_.CopyFrom(NORBA_TEST_DIST_DIR, {"setup.exe", "setupenglish.dll"}));
+    SavePackage(false);
+  }
+  // With the uninstaller, the product can be removed from its folder.
+  void SavePackage(bool uninstaller) {
     ZipTestArchive archive;
     archive.Add("kiv.exe", FileBytes(std::string(NORBA_TEST_FIXTURE_DIR) + "/exitcode.exe")).Add("readme.txt", "text");
+    if (uninstaller) archive.Add("setup.exe", dir_.ReadText("setup.exe")).Add("setupenglish.dll", dir_.ReadText("setupenglish.dll"));
     ASSERT_TRUE(archive.Save(dir_.Path("setup.fil")));
   }
   void TearDown() override {
@@ -81,8 +89,9 @@ class KivProductTest : public ::testing::Test {
     SHDeleteValueA(HKEY_CURRENT_USER, "Software\\Enterprise Alternatives\\REXX\\ExecOptions", "GlobalSCBs");
   }
 
-  void WriteConfig(const std::string& extra, const std::string& product = "AppVersion=8.10\r\nIniKey=KIV8\r\n") {
-    std::string text = "AppName=Kiv\r\n" + product + "InstallPath=*" + dir_.Path("target") +
+  void WriteConfig(const std::string& extra, const std::string& product = "AppVersion=8.10\r\nIniKey=KIV8\r\n",
+                   const std::string& target = "target") {
+    std::string text = "AppName=Kiv\r\n" + product + "InstallPath=*" + dir_.Path(target) +
                        "\r\nNoFinalPopup=1\r\nInstallSkipInstallType=1\r\nInstallSkipLicense=1\r\nInstallLicenseAgree=1\r\n"
                        "InstallSkipInstallDir=1\r\nInstallSkipAdvertise=1\r\nInstallSkipCopyComplete=1\r\n"
                        "InstallSkipStartmenu=1\r\n" + extra;
@@ -120,9 +129,9 @@ class KivProductTest : public ::testing::Test {
 
 const char kCustomFolder[] = "2010.401=RB:0\r\n2010.402=RB:0\r\n2010.403=RB:0\r\n2010.404=RB:1\r\n2010.405=RB:0\r\n";
 
-// The question answered Yes from the answers: the earlier data copied, renamed and rewritten, every value
-// and line in place, the earlier uninstall key of the same folder gone, one elsewhere kept, the product
-// started as a new installation.
+// A person at the wizard: a custom data folder, the question answered Yes, a terminal program chosen. The
+// earlier data copied, renamed and rewritten, every value and line in place, the earlier uninstall key of
+// the same folder gone, one elsewhere kept, the product started as a new installation.
 TEST_F(KivProductTest, NewInstallationTakesOverGeneration7) {
   PrepareEarlier("KIV7");
   WriteValue(HKEY_LOCAL_MACHINE, UninstallKey("KIV7"), "UninstallPath", dir_.Path("target"));
@@ -130,9 +139,22 @@ TEST_F(KivProductTest, NewInstallationTakesOverGeneration7) {
   WriteValue(HKEY_CURRENT_USER, Settings("KIV8"), "UserConfigFolder", "C:\\somewhere");
   WriteConfig("InstallType=1\r\n");
   std::string data = dir_.Path("KIV8 Data");
-  WriteAnswers(std::string(kCustomFolder) + "2010.201=EF:" + data + "\r\n2010.PUSH=149\r\n2017.503=DD:1\r\n"
-               "2017.PUSH=149\r\n2000.dco=1\r\n");
-  ASSERT_EQ(0u, RunHidden());
+  {
+    ScopedEnvironment report("NORBA_EXITCODE_REPORT", dir_.Path("kiv.report"));
+    AppUnderTest app(dir_.Path("setup.exe"), "/LANG:ENGL", dir_.Root());
+    UiWindow frame = app.WaitWindow(WindowQuery::Titled("Kiv Setup"));
+    ASSERT_TRUE(frame.WaitControlText(IDC_FRAME_TITLE, "Data folder"));
+    ASSERT_TRUE(frame.SetChecked(IDC_DATAFOLDER_CUSTOM, true));
+    ASSERT_TRUE(frame.SetText(IDC_DATAFOLDER_EDIT, data));
+    ASSERT_TRUE(frame.Press(IDC_WIZARD_NEXT));
+    EXPECT_NE(std::string::npos, app.AnswerMessageBox(IDYES, "(V7)").find(dir_.Path("old data")));
+    ASSERT_TRUE(frame.WaitControlText(IDC_FRAME_TITLE, "Usage type"));
+    ASSERT_TRUE(frame.SelectComboIndex(IDC_USAGE_TERMINAL, 1));
+    ASSERT_TRUE(frame.Press(IDC_WIZARD_NEXT));
+    ASSERT_TRUE(frame.WaitControlText(IDC_WIZARD_CANCEL, "Finish"));
+    ASSERT_TRUE(frame.Press(IDC_WIZARD_CANCEL));
+    ASSERT_EQ(0u, app.WaitExit());
+  }
 
   for (const char* file : {"Options\\Standard.kpal", "Options\\hostdirectory.kivini",
                            "KIV Files V7 Backup\\Options\\colortable.ini", "KIV Files V7 Backup\\Options\\kivhosts.ini"})
@@ -230,6 +252,38 @@ TEST_F(KivProductTest, UpdateWritesInstallerConfig) {
   EXPECT_EQ("1", ReadValue(HKEY_CURRENT_USER, Settings("KIV8"), "SetupForceWorkdir"));
   EXPECT_EQ(kMissing, ReadValue(HKEY_LOCAL_MACHINE, UninstallKey("KIV8"), "%KIVFILES%"));
   EXPECT_NE(std::string::npos, ProductReport().find("/FIRSTLAUNCHFROMSETUPUPDATE"));
+}
+
+// Removal of everything offers the data folder the installation recorded, and deletes it on Yes. A
+// settings value naming a folder that holds the program folder is never offered, whatever its name says.
+TEST_F(KivProductTest, CompleteRemovalOffersOnlyTheProductsDataFolder) {
+  SavePackage(true);
+  for (bool own : {true, false}) {
+    const std::string target = own ? "target" : "kivuser\\target", data = dir_.Path("KIV8 Data");
+    WriteConfig("InstallType=1\r\nInstallSkipKivUsageType=1\r\n", "AppVersion=8.10\r\nIniKey=KIV8\r\n", target);
+    WriteAnswers(std::string(kCustomFolder) + "2010.201=EF:" + data + "\r\n2010.PUSH=149\r\n");
+    ASSERT_EQ(0u, RunHidden());
+    ASSERT_TRUE(dir_.Exists("KIV8 Data"));
+    // The product notes its data folder on its first start.
+    WriteValue(HKEY_CURRENT_USER, Settings("KIV8"), "%KIVFILES%", own ? data : dir_.Path("kivuser"));
+
+    AppUnderTest app(dir_.Path(target + "\\setup.exe"), "-remove KIV8", dir_.Root());
+    app.AnswerMessageBox(IDYES, "Do you really want to remove");
+    app.AnswerMessageBox(IDOK, "Cannot copy to temp directory");
+    UiWindow frame = app.WaitWindow(WindowQuery::Titled("Uninstall"));
+    ASSERT_TRUE(frame.SetChecked(IDC_REMOVE_COMPLETE, true));
+    ASSERT_TRUE(frame.Press(IDC_WIZARD_NEXT));
+    app.AnswerMessageBox(IDYES, "Complete removal deletes");
+    if (own) {
+      EXPECT_NE(std::string::npos, app.AnswerMessageBox(IDYES, "KIV8 Data").find("delete the folder " + data));
+    }
+    ASSERT_TRUE(frame.WaitControlText(IDC_FRAME_TITLE, "Removal complete"));
+    ASSERT_TRUE(frame.Press(IDC_WIZARD_CANCEL));
+    EXPECT_EQ(0u, app.WaitExit());
+    EXPECT_NE(own, dir_.Exists("KIV8 Data"));
+    EXPECT_EQ(!own, dir_.Exists("kivuser"));
+    EXPECT_EQ(kMissing, ReadValue(HKEY_LOCAL_MACHINE, UninstallKey("KIV8"), "UninstallPath"));
+  }
 }
 
 }  // namespace

@@ -4,10 +4,13 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cstring>
 #include <string>
+#include <vector>
 
 #include "base/filename.h"
 #include "base/filetree.h"
+#include "base/registry.h"
 #include "base/stringarray.h"
 #include "base/strings.h"
 #include "hooks/kivdatafolder.h"
@@ -154,6 +157,45 @@ TEST(KivUsageType, OrderPreselectionAndLines) {
   EXPECT_STREQ("SetupTerminalType=\"3.Procomm Plus\"\nSetupSubsystems=\"12000000.12000000\"\n\n\n\n",
                KivUsageLines(3, "Procomm Plus").c_str());
   EXPECT_STREQ("SetupTerminalType=\"1.None\"\nSetupSubsystems=\"11100000.11100000\"\n\n\n\n", KivUsageLines(1, "None").c_str());
+}
+
+// Each generation finds the newest earlier one that names an existing data folder; only generation 6
+// also looks for generation 4 and the "Dex-A-Lon " key (with its blank) under their own value names.
+TEST(KivEarlierGeneration, NewestWithAnExistingDataFolder) {
+  ScratchDir dir;
+  ASSERT_TRUE(dir.MakeFolder("data"));
+  const std::string data = dir.Path("data"), gone = dir.Path("gone");
+  struct EARLIER {
+    const char* Base;
+    const char* Key;
+    std::string Data;
+  };
+  struct CASE {
+    const KIVPROFILE& Profile;
+    std::vector<EARLIER> Earlier;
+    const char* Tag;
+  } cases[] = {
+      {KivProfile8(), {{"Software\\Norba", "KIV6", data}, {"Software\\Norba", "KIV7", data}}, "V7"},
+      {KivProfile8(), {{"Software\\Norba", "KIV7", gone}, {"Software\\Norba", "KIV5", data}}, "V5"},
+      {KivProfile8(), {{"Software\\Norba", "KIV4", data}, {"Software", "Dex-A-Lon ", data}}, ""},
+      {KivProfile7(), {{"Software\\Norba", "KIV7", data}}, ""},
+      {KivProfile6(), {{"Software\\Norba", "KIV4", data}, {"Software", "Dex-A-Lon ", data}}, "V4"},
+      {KivProfile6(), {{"Software\\Norba", "KIV4", gone}, {"Software", "Dex-A-Lon ", data}}, "V3"},
+      {KivProfile6(), {{"Software\\Norba", "KIV5", data}, {"Software\\Norba", "KIV4", data}}, "V5"},
+  };
+  for (const CASE& c : cases) {
+    for (const EARLIER& e : c.Earlier) {
+      bool old = strncmp(e.Key, "KIV", 3) != 0 || e.Key[3] == '4';
+      REGISTRY key(e.Key, e.Base, 1);
+      key.WriteString(old ? "HomePath" : "%KIV%", dir.Path("program").c_str());
+      key.WriteString(old ? "WorkPath" : "%KIVFILES%", e.Data.c_str());
+    }
+    KivRememberSetup(c.Profile, 9, nullptr);
+    const KIVSTATE& found = KivState();
+    EXPECT_EQ(c.Tag, found.Tag.IsEmpty() ? "" : std::string(found.Tag.c_str())) << c.Profile.Key << " over " << c.Earlier[0].Key;
+    EXPECT_EQ(*c.Tag ? data : "", found.EarlierData.IsEmpty() ? "" : std::string(found.EarlierData.c_str())) << c.Profile.Key;
+    for (const EARLIER& e : c.Earlier) REGISTRY(HKEY_CURRENT_USER, e.Base, nullptr, REGISTRY_WRITE).DeleteKey(e.Key, true);
+  }
 }
 
 TEST(KivDataFolderRemoval, OnlyTheProductsOwnFolder) {
