@@ -12,6 +12,7 @@
 #include "libraryresources.h"
 #include "ownedwin32.h"
 #include "pngfile.h"
+#include "hooks/kivusagetype.h"
 #include "ui/dialoglayout.h"
 
 namespace {
@@ -152,11 +153,12 @@ void FillPage(HMODULE library, int id, HWND page) {
     SetWindowTextW(option, (std::wstring(text) + L" (" + kFolder + L")").c_str());
   }
   if (id == IDD_USAGE_PAGE || id == IDD_USAGE_PAGE_GEN6) {
-    for (UINT type = 0; type < USAGE_TYPE_COUNT; ++type) {
+    // In the page's own order, the standard type selected.
+    for (int position = 0; position < USAGE_TYPE_COUNT; ++position) {
       SendDlgItemMessageW(page, IDC_USAGE_LIST, LB_ADDSTRING, 0,
-                          reinterpret_cast<LPARAM>(LoadText(library, IDS_USAGE_TYPE_0 + type).c_str()));
+                          reinterpret_cast<LPARAM>(LoadText(library, IDS_USAGE_TYPE_0 + KivUsageTypeAt(position)).c_str()));
     }
-    SendDlgItemMessageW(page, IDC_USAGE_LIST, LB_SETCURSEL, 1, 0);
+    SendDlgItemMessageW(page, IDC_USAGE_LIST, LB_SETCURSEL, KivUsagePositionOf(1), 0);
     const std::wstring terminals = LoadText(library, IDS_USAGE_TERMINALS);
     SendDlgItemMessageW(page, IDC_USAGE_TERMINAL, CB_ADDSTRING, 0,
                         reinterpret_cast<LPARAM>(terminals.substr(0, terminals.find(L'|')).c_str()));
