@@ -59,7 +59,8 @@ TEST(FilenameJoin, FolderAndNameAndThreeParts) {
 TEST(FilenameParts, IsAbsolutePathAndName) {
   for (const char* absolute : {"\\x", "/x", "C:\\x", "C:x", "~\\x", "\\\\srv\\share"})
     EXPECT_TRUE(Assigned(absolute).IsAbsolute()) << absolute;
-  for (const char* relative : {"", "x", ".\\x", "~x", "%APPDATA%\\x"}) EXPECT_FALSE(Assigned(relative).IsAbsolute()) << relative;
+  for (const char* relative : {"", "x", ".\\x", "~x", "%APPDATA%\\x"})
+    EXPECT_FALSE(Assigned(relative).IsAbsolute()) << relative;
   const struct {
     const char *Path, *Folder, *Name;
   } cases[] = {
@@ -85,9 +86,9 @@ TEST(FilenamePlaceholders, AtTheStartInEverySpellingUserAndComputerAnywhere) {
   const struct {
     const char* Placeholder;
     int Type;
-  } folders[] = {{"%USERHOME%", 6},        {"%USERPROFILE%", 6}, {"%USERDOCUMENTS%", 14}, {"%USERDESKTOP%", 8},
-                 {"%APPDATA%", 5},         {"%ALLUSERAPPDATA%", 13}, {"%ALLUSERPROFILE%", 12}, {"%USERLIBRARY%", 5},
-                 {"%USERLOGS%", 18},       {"%USERDOWNLOAD%", 19},   {"%USERPICTURES%", 7}};
+  } folders[] = {{"%USERHOME%", 6},  {"%USERPROFILE%", 6},     {"%USERDOCUMENTS%", 14},  {"%USERDESKTOP%", 8},
+                 {"%APPDATA%", 5},   {"%ALLUSERAPPDATA%", 13}, {"%ALLUSERPROFILE%", 12}, {"%USERLIBRARY%", 5},
+                 {"%USERLOGS%", 18}, {"%USERDOWNLOAD%", 19},   {"%USERPICTURES%", 7}};
   for (const auto& f : folders) {
     std::string placeholder = f.Placeholder, folder = Folder(f.Type);
     ASSERT_FALSE(folder.empty()) << placeholder;
@@ -119,7 +120,8 @@ TEST(FilenamePlaceholders, AtTheStartInEverySpellingUserAndComputerAnywhere) {
 void ExpectFreshTempName(const std::string& name, const std::string& folder) {
   ASSERT_EQ(folder.size() + 1 + 8, name.size()) << name;
   EXPECT_EQ(folder + "\\Z-", name.substr(0, folder.size() + 3));
-  for (size_t i = folder.size() + 3; i < name.size(); i++) EXPECT_TRUE(isalnum(static_cast<unsigned char>(name[i]))) << name;
+  for (size_t i = folder.size() + 3; i < name.size(); i++)
+    EXPECT_TRUE(isalnum(static_cast<unsigned char>(name[i]))) << name;
   EXPECT_EQ(GetFileAttributesA(name.c_str()), INVALID_FILE_ATTRIBUTES);
 }
 

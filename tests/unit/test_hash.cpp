@@ -148,8 +148,8 @@ TEST_F(HashTest, ForgivingReadsOfHandWrittenFiles) {
   table.Key = STRING("before", 1252);
   table["old"] = STRING("gone after load", 1252);
   // Comments and other '#' lines are ignored quietly; only the line of blanks, without '=', is reported.
-  ASSERT_TRUE(LoadText(table, "// comment=1\r\n#x=2\r\n\r\n#Handle=5\r\nname=value\r\n   \r\n#Key=abc\r\n#Keyboard=3\r\n"
-                              "#handle=6\r\n"));
+  ASSERT_TRUE(LoadText(table, "// comment=1\r\n#x=2\r\n\r\n#Handle=5\r\nname=value\r\n   \r\n#Key=abc\r\n"
+                              "#Keyboard=3\r\n#handle=6\r\n"));
   EXPECT_EQ(table.Handle, 6u);
   EXPECT_EQ(Text(table.Key), "abc");
   EXPECT_EQ(Text(table.ToText()), "#Handle=6\n#Key=abc\nname=value\n");

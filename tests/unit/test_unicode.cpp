@@ -139,7 +139,8 @@ TEST_F(UNICODETEST, Utf8DecoderStaysInsideItsInputAndState) {
 // Every input of one or two bytes, and of three or four bytes from the boundary values: valid UTF-8 decodes
 // as the platform's strict decoder does; anything else yields one unit per byte with the byte's value.
 TEST_F(UNICODETEST, Utf8DecoderAgreesWithThePlatformOnValidInputAndNeverInventsCharacters) {
-  const std::string edges("\x00\x41\x7F\x80\x8F\x90\x9F\xA0\xBF\xC0\xC1\xC2\xDF\xE0\xED\xEF\xF0\xF4\xF5\xF8\xFE\xFF", 22);
+  const std::string edges("\x00\x41\x7F\x80\x8F\x90\x9F\xA0\xBF\xC0\xC1\xC2\xDF\xE0\xED\xEF\xF0\xF4\xF5\xF8\xFE\xFF",
+                          22);
   std::vector<std::string> inputs;
   for (int a = 0; a < 256; a++) {
     inputs.push_back(std::string(1, static_cast<char>(a)));
