@@ -1,6 +1,6 @@
 // OSYS services on a real system: shell folders with the registry-then-shell fall-back, program start
 // (exit codes, command lines, window-state prefixes) with the exitcode fixture, error texts, identity and
-// folders, the Windows version, the autostart entry, and DLLINTERFACE loading and lookups.
+// folders, the Windows version, the autostart entry, and DLLINTERFACE loading by a long path.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -12,7 +12,6 @@
 #include "assertreports.h"
 #include "base/dllinterface.h"
 #include "base/osys.h"
-#include "ownedhandle.h"
 #include "scopedenvironment.h"
 #include "scratchdir.h"
 #include "testtext.h"
@@ -33,19 +32,21 @@ std::string FixtureDir() {
   return path;
 }
 
-// One value of a registry key of the current user, put back as it was when the object goes.
+// One value of a registry key of the current user, read as "<type>:<bytes>" (or "<missing>") and put back
+// as it was when the object goes.
 class SavedValue {
  public:
   SavedValue(const char* key, const char* value) : value_(value) {
     RegCreateKeyExA(HKEY_CURRENT_USER, key, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key_, nullptr);
-    saved_ = Read();
+    DWORD size = sizeof(saved_);
+    if (RegQueryValueExA(key_, value_, nullptr, &type_, reinterpret_cast<BYTE*>(saved_), &size) != ERROR_SUCCESS)
+      type_ = REG_NONE;
+    size_ = size;
   }
   ~SavedValue() {
-    size_t colon = saved_.find(':');
-    Set(colon == std::string::npos ? REG_NONE : std::stoul(saved_), saved_.substr(std::min(colon + 1, saved_.size())));
+    Set(type_, std::string(saved_, size_));
     RegCloseKey(key_);
   }
-  // "<type>:<bytes>" for a value of up to 4096 bytes, else "<missing>".
   std::string Read() const {
     char data[4096];
     DWORD size = sizeof(data), type = REG_NONE;
@@ -54,31 +55,33 @@ class SavedValue {
     return std::to_string(type) + ":" + std::string(data, size);
   }
   // REG_NONE removes the value.
-  bool Set(DWORD type, const std::string& data) const {
-    if (type == REG_NONE) return RegDeleteValueA(key_, value_) == ERROR_SUCCESS;
-    return RegSetValueExA(key_, value_, 0, type, reinterpret_cast<const BYTE*>(data.data()),
-                          static_cast<DWORD>(data.size())) == ERROR_SUCCESS;
+  void Set(DWORD type, const std::string& data) const {
+    if (type == REG_NONE) {
+      RegDeleteValueA(key_, value_);
+      return;
+    }
+    RegSetValueExA(key_, value_, 0, type, reinterpret_cast<const BYTE*>(data.data()), static_cast<DWORD>(data.size()));
   }
 
  private:
   HKEY key_ = nullptr;
   const char* value_;
-  std::string saved_;
+  char saved_[4096];
+  DWORD type_ = REG_NONE, size_ = 0;
 };
 
 TEST_F(OsysTest, EveryShellFolderTypeIsAnExistingFolderEndingInABackslash) {
   for (int type : {0, 1, 2, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 18, 19, 22}) {
     std::string path = Text(OSYS::GetSystemPath(type));
     ASSERT_GT(path.size(), 3u) << type;
+    EXPECT_NE(path.substr(path.size() - 2, 1), "\\") << type;
     EXPECT_EQ(path.back(), '\\') << type;
-    EXPECT_NE(path.substr(path.size() - 2), "\\\\") << type;
     DWORD attributes = GetFileAttributesA(path.c_str());
     EXPECT_TRUE(attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) << path;
   }
   for (int type : {14, 18, 19}) EXPECT_EQ(Text(OSYS::GetSystemPath(type)), Text(OSYS::GetSystemPath(6))) << type;
-  EXPECT_NE(Text(OSYS::GetSystemPath(0)), Text(OSYS::GetSystemPath(10)));
   EXPECT_TRUE(TakeReports().empty());
-  for (int type : {-1, 3, 4, 15, 23, 4711}) {
+  for (int type : {-1, 3, 23}) {
     EXPECT_EQ(Text(OSYS::GetSystemPath(type)), "") << type;
     EXPECT_EQ(TakeReports(), Lines({"osys_win32: FALSE"})) << type;
   }
@@ -86,22 +89,18 @@ TEST_F(OsysTest, EveryShellFolderTypeIsAnExistingFolderEndingInABackslash) {
 
 TEST_F(OsysTest, ShellFolderComesExpandedAndWholeFromTheRegistryElseFromTheShell) {
   const std::string shell = Lower(testtext::ShellFolder(CSIDL_DESKTOPDIRECTORY)) + "\\";
-  ASSERT_GT(shell.size(), 1u);
   char root[MAX_PATH] = {};
   ASSERT_GT(GetEnvironmentVariableA("SystemRoot", root, sizeof(root)), 0u);
-  const std::string longpath = "C:\\" + std::string(1500, 'd');
+  // A long folder is returned whole, never cut into a shorter folder that might exist.
   const std::string longexpanded = "\\" + std::string(1500, 'e');
   const struct {
     DWORD type;
     std::string data, expected;
   } cases[] = {
-      {REG_NONE, "", shell},                                   // missing value
+      {REG_NONE, "", shell},
       {REG_SZ, std::string("C:\0", 3), shell},                 // shorter than three characters
       {REG_DWORD, std::string("\x01\x00\x00\x00", 4), shell},  // no text
       {REG_SZ, std::string("C:\\norba-desktop\\\0", 18), "c:\\norba-desktop\\"},
-      {REG_SZ, std::string("%SystemRoot%\\norba\0", 19), Lower(root) + "\\norba\\"},
-      // A long folder is returned whole, never cut into a shorter folder that might exist.
-      {REG_SZ, longpath + '\0', Lower(longpath) + "\\"},
       {REG_SZ, "%SystemRoot%" + longexpanded + '\0', Lower(root + longexpanded) + "\\"},
   };
   SavedValue desktop("Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders", "Desktop");
@@ -130,11 +129,9 @@ TEST_F(OsysTest, ProgramsStartWithTheirCommandLineFolderAndWindowStateAndGiveThe
     std::string cmdline, cwd;
     int show;  // -1: the program chooses
   } cases[] = {
-      {program, "7", "", "", 7, "\"" + program + "\" 7", here, -1},
       {"\"" + program + "\"", "1000 0", "", "", 1000, "\"" + program + "\" 1000 0", here, -1},
       {program, "-5", scratch.Root(), "Norba test window", -5, "\"" + program + "\" -5", scratch.Root(), -1},
-      {"#" + program, "0", "", "", 0, "\"" + program + "\" 0", here, SW_HIDE},
-      {"*" + program, "0", "", "", 0, "\"" + program + "\" 0", here, SW_SHOWMINIMIZED},
+      {"*" + program, "7", "", "", 7, "\"" + program + "\" 7", here, SW_SHOWMINIMIZED},
       // Without arguments: the bare name from the current folder; a path with a blank quoted all the same.
       {"#exitcode.exe", "", "", "", 0, "exitcode.exe", here, SW_HIDE},
       {spaced, "", "", "", 0, "\"" + spaced + "\"", here, -1},
@@ -147,9 +144,7 @@ TEST_F(OsysTest, ProgramsStartWithTheirCommandLineFolderAndWindowStateAndGiveThe
     std::string got = Lower(scratch.ReadText("report.txt"));
     EXPECT_EQ(got.substr(0, got.find("title=")),
               Lower("cmdline=" + c.cmdline + "\ncwd=" + c.cwd + "\nshow=" + std::to_string(c.show) + "\n"));
-    if (!c.title.empty()) {
-      EXPECT_TRUE(testtext::Contains(got, "\ntitle=" + Lower(c.title) + "\n"));
-    }
+    EXPECT_TRUE(c.title.empty() || testtext::Contains(got, "\ntitle=" + Lower(c.title) + "\n"));
     DeleteFileA(scratch.Path("report.txt").c_str());
   }
   OSYS::SetCurrentDirectory(before.c_str());
@@ -158,18 +153,7 @@ TEST_F(OsysTest, ProgramsStartWithTheirCommandLineFolderAndWindowStateAndGiveThe
                                   OSYS_START_SYNC, nullptr, &exitcode));
   EXPECT_EQ(exitcode, OSYS_NO_EXITCODE);
 
-  // Without waiting there is no exit code yet; the caller gets the handles and waits itself.
-  PROCESS_INFORMATION info = {};
-  ASSERT_TRUE(OSYS::StartProgram(program.c_str(), "9 200", nullptr, nullptr, 0, &info, &exitcode));
-  uidriver::KernelHandle process(info.hProcess), thread(info.hThread);
-  EXPECT_EQ(exitcode, OSYS_NO_EXITCODE);
-  ASSERT_EQ(WaitForSingleObject(process.Get(), 10000), WAIT_OBJECT_0);
-  DWORD code = 0;
-  EXPECT_TRUE(GetExitCodeProcess(process.Get(), &code));
-  EXPECT_EQ(code, 9u);
-
   // ShellOpen starts in the current folder too.
-  DeleteFileA(scratch.Path("report.txt").c_str());
   EXPECT_FALSE(OSYS::ShellOpen(scratch.Path("missing.txt").c_str(), nullptr));
   EXPECT_TRUE(OSYS::ShellOpen(program.c_str(), nullptr));
   for (DWORD start = GetTickCount(); !scratch.Exists("report.txt") && GetTickCount() - start < 10000;) Sleep(20);
@@ -185,38 +169,21 @@ TEST_F(OsysTest, TextsIdentityAndCurrentFolder) {
   // A customer error code (bit 29) has no system text.
   EXPECT_EQ(Text(OSYS::GetLastErrorString(0x20004711)), "<no error>");
   EXPECT_EQ(Text(OSYS::GetStringFromResource(4711, GetModuleHandleA(nullptr))), "<STRING-ERROR>");
-  char user[256] = {}, computer[256] = {};
+  char user[256] = {};
   ASSERT_GT(GetEnvironmentVariableA("USERNAME", user, sizeof(user)), 0u);
-  ASSERT_GT(GetEnvironmentVariableA("COMPUTERNAME", computer, sizeof(computer)), 0u);
   EXPECT_EQ(Lower(Text(OSYS::GetUserName())), Lower(user));
-  EXPECT_EQ(Lower(Text(OSYS::GetComputerName())), Lower(computer));
-  std::string self = Text(OSYS::GetOwnFileName());
-  EXPECT_EQ(Lower(self.substr(self.rfind('\\') + 1)), "test_osys.exe");
-  EXPECT_NE(GetFileAttributesA(self.c_str()), INVALID_FILE_ATTRIBUTES);
-
-  ScratchDir scratch;
-  const std::string before = Text(OSYS::GetCurrentDirectory());
-  EXPECT_TRUE(OSYS::SetCurrentDirectory(scratch.Root().c_str()));
-  EXPECT_FALSE(OSYS::SetCurrentDirectory(scratch.Path("missing").c_str()));
+  EXPECT_FALSE(OSYS::SetCurrentDirectory("C:\\norba-no-such-folder"));
   EXPECT_FALSE(OSYS::SetCurrentDirectory(nullptr));
-  EXPECT_EQ(Lower(Text(OSYS::GetCurrentDirectory())), Lower(scratch.Root()));
-  SetCurrentDirectoryA(before.c_str());  // before the scratch folder goes
 }
 
 TEST_F(OsysTest, WindowsVersionCodes) {
   // Wine reports Windows 7 unless the prefix says otherwise.
   EXPECT_EQ(OSYS::GetWindowsVersion(), 6);
-  const struct {
-    DWORD platform, major, minor;
-    int code;
-  } cases[] = {
-      {VER_PLATFORM_WIN32_WINDOWS, 4, 10, 0}, {VER_PLATFORM_WIN32_NT, 4, 0, 1},  {VER_PLATFORM_WIN32_NT, 5, 0, 2},
-      {VER_PLATFORM_WIN32_NT, 5, 1, 3},       {VER_PLATFORM_WIN32_NT, 5, 2, 4},  {VER_PLATFORM_WIN32_NT, 6, 0, 5},
-      {VER_PLATFORM_WIN32_NT, 6, 1, 6},       {VER_PLATFORM_WIN32_NT, 6, 2, 7},  {VER_PLATFORM_WIN32_NT, 6, 3, 8},
-      {VER_PLATFORM_WIN32_NT, 6, 4, 8},       {VER_PLATFORM_WIN32_NT, 10, 0, 9}, {VER_PLATFORM_WIN32_NT, 11, 0, 9},
-  };
+  EXPECT_EQ(OSYS::WindowsVersionCode(VER_PLATFORM_WIN32_WINDOWS, 4, 10), 0);
+  const int cases[][3] = {{4, 0, 1}, {5, 0, 2}, {5, 1, 3}, {5, 2, 4}, {6, 0, 5}, {6, 1, 6},
+                          {6, 2, 7}, {6, 3, 8}, {6, 4, 8}, {10, 0, 9}, {11, 0, 9}};
   for (const auto& c : cases)
-    EXPECT_EQ(OSYS::WindowsVersionCode(c.platform, c.major, c.minor), c.code) << c.major << "." << c.minor;
+    EXPECT_EQ(OSYS::WindowsVersionCode(VER_PLATFORM_WIN32_NT, c[0], c[1]), c[2]) << c[0] << "." << c[1];
 }
 
 TEST_F(OsysTest, AutostartIsWrittenAndDeleted) {
@@ -225,8 +192,7 @@ TEST_F(OsysTest, AutostartIsWrittenAndDeleted) {
   const std::string self = Text(OSYS::GetOwnFileName());
   std::string upper = self;
   CharUpperA(&upper[0]);
-  for (const char* command : {"<self>", "<ownfile>", "<SELF>", upper.c_str(), OSYS_AUTOSTART_SELF}) {
-    value.Set(REG_NONE, "");
+  for (const char* command : {"<SELF>", upper.c_str(), OSYS_AUTOSTART_SELF}) {
     EXPECT_TRUE(OSYS::SetAutostart(name.c_str(), command));
     EXPECT_EQ(value.Read(), "1:\"" + self + "\"" + '\0') << "stored quoted, as text with its terminator";
   }
@@ -239,15 +205,9 @@ TEST_F(OsysTest, AutostartIsWrittenAndDeleted) {
 
 bool IsModuleLoaded(const std::string& path) { return GetModuleHandleA(path.c_str()) != nullptr; }
 
-// Lookups and freeing through Attach: the hook library tests.
+// Lookups, missing functions and freeing through Attach: the hook library tests.
 TEST_F(OsysTest, LibraryIsLoadedByItsWholePathAndFreed) {
-  typedef DWORD(WINAPI * GETTICKCOUNT)();
-  DLLINTERFACE kernel("kernel32.dll", "NoSuchFunction");
-  EXPECT_TRUE(kernel.IsLoaded()) << "the library loads even when the function is missing";
-  EXPECT_EQ(kernel.GetFunction(nullptr), nullptr);
-  EXPECT_NE(kernel.GetFunction<GETTICKCOUNT>("GetTickCount"), nullptr);
   EXPECT_FALSE(DLLINTERFACE("norba-no-such-library.dll").IsLoaded());
-
   // A library of ours, under a path longer than the name field: loaded by its whole path and freed.
   ScratchDir scratch;
   std::string relative = std::string(150, 'l') + "\\hookprobe.dll", probe = scratch.Path(relative);
@@ -259,7 +219,6 @@ TEST_F(OsysTest, LibraryIsLoadedByItsWholePathAndFreed) {
     EXPECT_TRUE(library.Load("kernel32.dll")) << "a new load frees the library held before";
     EXPECT_FALSE(IsModuleLoaded(probe));
     EXPECT_TRUE(library.Load(probe.c_str()));
-    EXPECT_TRUE(IsModuleLoaded(probe));
   }
   EXPECT_FALSE(IsModuleLoaded(probe)) << "freed with the object";
 }
