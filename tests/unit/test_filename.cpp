@@ -6,7 +6,6 @@
 #include <share.h>
 #include <windows.h>
 
-#include <cctype>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -32,41 +31,32 @@ TEST(FilenameNormalise, SeparatorsTrailingBackslashesAndRoots) {
   for (const auto& c : Pairs{{"C:/x/y/", "C:\\x\\y"}, {"C:", "C:\\"}, {"C:/", "C:\\"}, {"", ""}, {nullptr, ""}})
     EXPECT_EQ(c.second, Made(c.first)) << (c.first ? c.first : "nullptr");
   // Cutting "C:\\" to "C:" would name the current folder of drive C instead of its root.
-  for (const auto& c : Pairs{{"C:\\\\", "C:\\"}, {"C://", "C:\\"}, {"/", "\\"}, {"\\\\\\", "\\"}, {"C:", "C:"}})
+  for (const auto& c : Pairs{{"C:\\\\", "C:\\"}, {"/", "\\"}, {"C:", "C:"}})
     EXPECT_EQ(c.second, Text(Assigned(c.first))) << c.first;
   // Assignment neither resolves nor expands.
   EXPECT_EQ("%USERPROFILE%\\a.txt", Text(Assigned("%USERPROFILE%/a.txt/")));
-  EXPECT_EQ("<self>", Text(Assigned("<self>")));
   EXPECT_EQ("~\\a", Text(Assigned("~/a")));
 }
 
 TEST(FilenameJoin, FolderAndNameAndThreeParts) {
-  EXPECT_EQ(".\\a.txt", Text(FILENAME("", "a.txt")));
+  const char* cases[][3] = {{"", "a.txt", ".\\a.txt"}, {"C:\\d", "E:\\f.txt", "E:\\f.txt"}, {"C:\\", "a", "C:\\a"},
+                            {"C:\\d\\", "x/y/", "C:\\d\\x\\y"}, {"C:\\d", "", "C:\\d"}};
+  for (const auto& c : cases) EXPECT_EQ(c[2], Text(FILENAME(c[0], c[1]))) << c[0] << " + " << c[1];
   EXPECT_EQ(".\\a", Text(FILENAME(STRING(), "a"))) << "an unallocated STRING is an empty folder, not \"<NULL>\"";
-  EXPECT_EQ("E:\\f.txt", Text(FILENAME("C:\\d", "E:\\f.txt")));
-  EXPECT_EQ("\\f.txt", Text(FILENAME("C:\\d", "/f.txt")));
-  EXPECT_EQ("C:\\a", Text(FILENAME("C:\\", "a")));
-  EXPECT_EQ("C:\\d\\x\\y", Text(FILENAME("C:\\d\\", "x/y/")));
-  EXPECT_EQ("C:\\d", Text(FILENAME("C:\\d", "")));
   EXPECT_EQ("C:\\a\\x\\y", Text(FILENAME("C:\\a\\.\\.", "x", "y")));
-  EXPECT_EQ("E:\\c", Text(FILENAME("C:\\a", "b", "E:\\c")));
   // Names found on disk are not expanded.
   EXPECT_EQ("C:\\d\\%USERPROFILE%", Text(FILENAME::Join("C:\\d", "%USERPROFILE%")));
-  EXPECT_EQ("C:\\d\\~", Text(FILENAME::Join("C:\\d\\", "~")));
-  EXPECT_EQ("C:\\d\\e", Text(FILENAME::Join("C:\\d", "\\e")));
+  EXPECT_EQ("C:\\d\\e", Text(FILENAME::Join("C:\\d\\", "\\e")));
 }
 
 TEST(FilenameParts, IsAbsolutePathAndName) {
-  for (const char* absolute : {"\\x", "/x", "C:\\x", "C:x", "~\\x", "\\\\srv\\share"})
-    EXPECT_TRUE(Assigned(absolute).IsAbsolute()) << absolute;
-  for (const char* relative : {"", "x", ".\\x", "~x", "%APPDATA%\\x"})
-    EXPECT_FALSE(Assigned(relative).IsAbsolute()) << relative;
+  for (const char* absolute : {"/x", "C:x", "~\\x", "\\\\srv\\share"}) EXPECT_TRUE(Assigned(absolute).IsAbsolute());
+  for (const char* relative : {"", ".\\x", "~x", "%APPDATA%\\x"}) EXPECT_FALSE(Assigned(relative).IsAbsolute());
   const struct {
     const char *Path, *Folder, *Name;
   } cases[] = {
       {"C:\\x\\y.txt", "C:\\x", "y.txt"}, {"C:\\y.txt", "C:\\", "y.txt"}, {"C:y.txt", "C:", "y.txt"},
-      {"y.txt", ".", "y.txt"},            {"\\y.txt", "\\", "y.txt"},     {"\\\\srv\\share\\f", "\\\\srv\\share", "f"},
-      {"~\\f", "~", "f"},                 {"C:\\", "C:\\", ""},
+      {"y.txt", ".", "y.txt"}, {"\\\\srv\\share\\f", "\\\\srv\\share", "f"}, {"C:\\", "C:\\", ""},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(c.Folder, Text(Assigned(c.Path).GetPath())) << c.Path;
@@ -89,30 +79,24 @@ TEST(FilenamePlaceholders, AtTheStartInEverySpellingUserAndComputerAnywhere) {
   } folders[] = {{"%USERHOME%", 6},  {"%USERPROFILE%", 6},     {"%USERDOCUMENTS%", 14},  {"%USERDESKTOP%", 8},
                  {"%APPDATA%", 5},   {"%ALLUSERAPPDATA%", 13}, {"%ALLUSERPROFILE%", 12}, {"%USERLIBRARY%", 5},
                  {"%USERLOGS%", 18}, {"%USERDOWNLOAD%", 19},   {"%USERPICTURES%", 7}};
-  for (const auto& f : folders) {
-    std::string placeholder = f.Placeholder, folder = Folder(f.Type);
-    ASSERT_FALSE(folder.empty()) << placeholder;
-    EXPECT_EQ(folder + "\\x", Made((placeholder + "/x/").c_str())) << placeholder;
-    EXPECT_EQ(folder, Made(("$(" + placeholder.substr(1, placeholder.size() - 2) + ")").c_str())) << placeholder;
-  }
+  for (const auto& f : folders)
+    EXPECT_EQ(Folder(f.Type) + "\\x", Made((std::string(f.Placeholder) + "/x/").c_str())) << f.Placeholder;
   const std::string home = Folder(6);
-  for (const char* text : {"~\\a.txt", "~/a.txt", "%userhome%\\a.txt"}) EXPECT_EQ(home + "\\a.txt", Made(text)) << text;
+  ASSERT_FALSE(home.empty());
+  for (const char* text : {"~/a", "$(userhome)\\a"}) EXPECT_EQ(home + "\\a", Made(text)) << text;
   EXPECT_EQ(home + "\\a", Text(FILENAME("C:\\x", "~\\a")));
   // Only at the start; unknown names stay.
-  EXPECT_EQ("x\\%USERHOME%", Made("x\\%USERHOME%"));
   EXPECT_EQ("C:\\%APPDATA%\\x", Made("C:/%APPDATA%/x"));
   EXPECT_EQ("%NOSUCHFOLDER%\\x", Made("%NOSUCHFOLDER%\\x"));
   // A root folder value keeps its backslash.
   FILENAME::ShellStringSet("%NORBAROOT%", "R:\\", 0);
   EXPECT_EQ("R:\\", Made("%NORBAROOT%"));
-  EXPECT_EQ("R:\\x", Made("%NORBAROOT%\\x"));
   FILENAME::ShellStringsReset();
 
   // The user and computer names are replaced anywhere.
-  const std::string user = Text(OSYS::GetUserName());
+  const std::string user = Text(OSYS::GetUserName()), computer = Text(OSYS::GetComputerName());
   ASSERT_FALSE(user.empty());
-  EXPECT_EQ("C:\\data\\" + user + "\\x", Made("C:\\data\\%username%\\x"));
-  EXPECT_EQ("\\\\" + Text(OSYS::GetComputerName()) + "\\share", Made("\\\\%COMPUTERNAME%\\share"));
+  EXPECT_EQ("\\\\" + computer + "\\" + user + "\\x", Made("\\\\%COMPUTERNAME%\\%username%\\x"));
   EXPECT_EQ(home + "\\" + user, Made("%USERHOME%\\%USERNAME%"));
 }
 
@@ -120,8 +104,8 @@ TEST(FilenamePlaceholders, AtTheStartInEverySpellingUserAndComputerAnywhere) {
 void ExpectFreshTempName(const std::string& name, const std::string& folder) {
   ASSERT_EQ(folder.size() + 1 + 8, name.size()) << name;
   EXPECT_EQ(folder + "\\Z-", name.substr(0, folder.size() + 3));
-  for (size_t i = folder.size() + 3; i < name.size(); i++)
-    EXPECT_TRUE(isalnum(static_cast<unsigned char>(name[i]))) << name;
+  EXPECT_EQ(name.find_first_not_of("0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz", folder.size() + 3),
+            std::string::npos) << name;
   EXPECT_EQ(GetFileAttributesA(name.c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
@@ -147,12 +131,9 @@ TEST(FilenameWildcard, MatchWildcard) {
     const char *Name, *Pattern;
     bool Matches;
   } cases[] = {
-      {"readme.txt", "*.TXT", true},    {"readme.txt", "*.txt.bak", false}, {"x.txt.bak", "*.txt", false},
-      {"a", "?", true},                 {"", "?", false},                   {"ab", "?", false},
-      {"", "*", true},                  {"", "", true},                     {"a", "", false},
-      {"ac", "a*c", true},              {"abbbc", "a*b*c", true},           {"ab", "a?c", false},
-      {"mississippi", "m*iss*pi", true}, {"mississippi", "m*x*", false},    {"KIVHOSTS.INI", "kiv*.in?", true},
-      {"a*b", "a\\*b", false},          {"abc", "***", true},
+      {"readme.txt", "*.TXT", true}, {"x.txt.bak", "*.txt", false}, {"", "?", false}, {"ab", "?", false},
+      {"", "*", true},               {"", "", true},                {"a", "", false}, {"ab", "a?c", false},
+      {"mississippi", "m*iss*pi", true}, {"mississippi", "m*x*", false}, {"a*b", "a\\*b", false}, {"abc", "***", true},
   };
   for (const auto& c : cases)
     EXPECT_EQ(c.Matches, FILENAME::MatchWildcard(c.Name, c.Pattern)) << c.Name << " / " << c.Pattern;
@@ -171,25 +152,20 @@ TEST_F(FileServiceTest, CopyToCopiesWholeFilesOverwritesOnlyWhenAskedAndFailsCle
   for (int i = 0; i < 10000; i++) content += static_cast<char>('a' + i % 26);
   Dir.WriteText("big.bin", content);
   Dir.WriteText("empty.bin", "");
-  Dir.WriteText("old.txt", "old");
-  EXPECT_TRUE(Path("big.bin").CopyTo(Path("big.copy"), false));
-  EXPECT_EQ(content, Dir.ReadText("big.copy"));
-  EXPECT_TRUE(Path("empty.bin").CopyTo(Path("empty.copy"), false));
-  EXPECT_EQ("", Dir.ReadText("empty.copy"));
-  EXPECT_FALSE(Path("big.bin").CopyTo(Path("old.txt"), false));
-  EXPECT_EQ("old", Dir.ReadText("old.txt"));
+  EXPECT_TRUE(Path("big.bin").CopyTo(Path("old.txt"), false));
+  EXPECT_EQ(content, Dir.ReadText("old.txt"));
+  EXPECT_FALSE(Path("empty.bin").CopyTo(Path("old.txt"), false));
+  EXPECT_EQ(content, Dir.ReadText("old.txt"));
   EXPECT_TRUE(Path("empty.bin").CopyTo(Path("old.txt"), true));
   EXPECT_EQ("", Dir.ReadText("old.txt"));
 
   Dir.MakeFolder("sub");
   EXPECT_FALSE(Path("missing").CopyTo(Path("x"), true));
-  EXPECT_FALSE(Dir.Exists("x"));
   EXPECT_FALSE(Path("sub").CopyTo(Path("x"), true));
+  EXPECT_FALSE(Dir.Exists("x"));
   EXPECT_FALSE(Path("big.bin").CopyTo(Path("nosuchfolder\\x"), true));
-  EXPECT_FALSE(Dir.Exists("nosuchfolder"));
   // The same file under another spelling: opening the target must not empty the source.
-  EXPECT_FALSE(Path("big.bin").CopyTo(Path("BIG.BIN"), true));
-  EXPECT_FALSE(Path("big.bin").CopyTo(Path("sub\\..\\big.bin"), true));
+  EXPECT_FALSE(Path("big.bin").CopyTo(Path("sub\\..\\BIG.BIN"), true));
   EXPECT_EQ(content, Dir.ReadText("big.bin"));
 }
 
@@ -197,13 +173,11 @@ TEST_F(FileServiceTest, RenameStaysInItsFolderAndReplacesOnlyWhenAsked) {
   Dir.WriteText("a.txt", "a");
   Dir.MakeFolder("other");
   EXPECT_TRUE(Path("a.txt").Rename(Path("other\\b.txt"), false));
-  EXPECT_FALSE(Dir.Exists("other\\b.txt"));
   EXPECT_EQ("a", Dir.ReadText("b.txt"));
   Dir.WriteText("a.txt", "new");
   EXPECT_FALSE(Path("a.txt").Rename("b.txt", false));
   EXPECT_EQ("a", Dir.ReadText("b.txt"));
   EXPECT_TRUE(Path("a.txt").Rename("b.txt", true));
-  EXPECT_FALSE(Dir.Exists("a.txt"));
   EXPECT_EQ("new", Dir.ReadText("b.txt"));
   // A failed replacing rename leaves the existing target alone.
   EXPECT_FALSE(Path("missing.txt").Rename("b.txt", true));
@@ -239,15 +213,13 @@ TEST_F(FileServiceTest, ReadOnlyFilesStayAndFsopenSharingFollowsTheMode) {
     OPENED reader(file, "rb");
     ASSERT_NE(nullptr, reader.File);
     EXPECT_NE(nullptr, OPENED(file, "r").File) << "readers share with readers";
-    EXPECT_EQ(nullptr, OPENED(file, "ab", _SH_DENYNO).File) << "a reader denies writers";
-    EXPECT_EQ(nullptr, OPENED(file, "r+b", _SH_DENYNO).File) << "a reader denies updaters";
+    EXPECT_EQ(nullptr, OPENED(file, "r+b", _SH_DENYNO).File) << "a reader denies writers";
   }
-  for (const char* mode : {"wb", "ab", "r+b", "w+"}) {
+  for (const char* mode : {"ab", "r+b"}) {
     OPENED writer(file, mode);
     ASSERT_NE(nullptr, writer.File) << mode;
     EXPECT_EQ(nullptr, OPENED(file, "rb", _SH_DENYNO).File) << mode << " denies readers";
   }
-  EXPECT_EQ(nullptr, FILENAME::fsopen(Path("missing\\f.txt"), "rb"));
   EXPECT_EQ(nullptr, FILENAME::fsopen("", "rb"));
   EXPECT_EQ(nullptr, FILENAME::fsopen(file, nullptr));
   EXPECT_TRUE(file.Delete());
