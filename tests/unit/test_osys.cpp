@@ -1,6 +1,6 @@
 // OSYS services on a real system: shell folders with the registry-then-shell fall-back, program start
 // (exit codes, command lines, window-state prefixes) with the exitcode fixture, error texts, identity and
-// folders, the Windows version, the autostart entry, and DLLINTERFACE loading by a long path.
+// folders, the Windows version, and DLLINTERFACE loading by a long path.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -32,8 +32,7 @@ std::string FixtureDir() {
   return path;
 }
 
-// One value of a registry key of the current user, read as "<type>:<bytes>" (or "<missing>") and put back
-// as it was when the object goes.
+// One value of a registry key of the current user, put back as it was when the object goes.
 class SavedValue {
  public:
   SavedValue(const char* key, const char* value) : value_(value) {
@@ -47,20 +46,11 @@ class SavedValue {
     Set(type_, std::string(saved_, size_));
     RegCloseKey(key_);
   }
-  std::string Read() const {
-    char data[4096];
-    DWORD size = sizeof(data), type = REG_NONE;
-    if (RegQueryValueExA(key_, value_, nullptr, &type, reinterpret_cast<BYTE*>(data), &size) != ERROR_SUCCESS)
-      return "<missing>";
-    return std::to_string(type) + ":" + std::string(data, size);
-  }
   // REG_NONE removes the value.
-  void Set(DWORD type, const std::string& data) const {
-    if (type == REG_NONE) {
-      RegDeleteValueA(key_, value_);
-      return;
-    }
-    RegSetValueExA(key_, value_, 0, type, reinterpret_cast<const BYTE*>(data.data()), static_cast<DWORD>(data.size()));
+  bool Set(DWORD type, const std::string& data) const {
+    if (type == REG_NONE) return RegDeleteValueA(key_, value_) == ERROR_SUCCESS;
+    return RegSetValueExA(key_, value_, 0, type, reinterpret_cast<const BYTE*>(data.data()),
+                          static_cast<DWORD>(data.size())) == ERROR_SUCCESS;
   }
 
  private:
@@ -184,23 +174,6 @@ TEST_F(OsysTest, WindowsVersionCodes) {
                           {6, 2, 7}, {6, 3, 8}, {6, 4, 8}, {10, 0, 9}, {11, 0, 9}};
   for (const auto& c : cases)
     EXPECT_EQ(OSYS::WindowsVersionCode(VER_PLATFORM_WIN32_NT, c[0], c[1]), c[2]) << c[0] << "." << c[1];
-}
-
-TEST_F(OsysTest, AutostartIsWrittenAndDeleted) {
-  const std::string name = "NorbaTest-" + std::to_string(GetCurrentProcessId());
-  SavedValue value("Software\\Microsoft\\Windows\\CurrentVersion\\Run", name.c_str());
-  const std::string self = Text(OSYS::GetOwnFileName());
-  std::string upper = self;
-  CharUpperA(&upper[0]);
-  for (const char* command : {"<SELF>", upper.c_str(), OSYS_AUTOSTART_SELF}) {
-    EXPECT_TRUE(OSYS::SetAutostart(name.c_str(), command));
-    EXPECT_EQ(value.Read(), "1:\"" + self + "\"" + '\0') << "stored quoted, as text with its terminator";
-  }
-  EXPECT_TRUE(OSYS::SetAutostart(name.c_str(), "C:\\Tools\\tray.exe /quiet"));
-  EXPECT_EQ(value.Read(), std::string("1:C:\\Tools\\tray.exe /quiet") + '\0');
-  EXPECT_TRUE(OSYS::SetAutostart(name.c_str(), nullptr));
-  EXPECT_EQ(value.Read(), "<missing>");
-  EXPECT_FALSE(OSYS::SetAutostart(name.c_str(), nullptr)) << "nothing left to delete";
 }
 
 bool IsModuleLoaded(const std::string& path) { return GetModuleHandleA(path.c_str()) != nullptr; }

@@ -72,40 +72,29 @@ TEST_F(UNICODETEST, FallBacksUnknownPagesAndForbiddenMarkers) {
   EXPECT_EQ(U().ToUnicode(0xE4, UNICODE_CPFLAT), 0x00E4);
   EXPECT_EQ(U().FromUnicode(0x20AC, UNICODE_CPFLAT), 0xAC);
   // Characters without a byte: box drawing by its ASCII look-alike, others by the platform.
-  for (const auto& c : std::vector<std::pair<int, int>>{{0x2502, '|'}, {0x2550, '='}, {0x2569, '+'}, {0x250C, '+'}})
-    EXPECT_EQ(U().FromUnicode(static_cast<wchar_t>(c.first), 1252), c.second) << std::hex << c.first;
-  EXPECT_EQ(U().FromUnicode(0x2551, 1250), '"');
+  EXPECT_EQ(U().FromUnicode(0x2502, 1252), '|');
+  EXPECT_EQ(U().FromUnicode(0x2569, 1250), '+');
   EXPECT_EQ(U().FromUnicode(0x0416, 1252), '?');
   EXPECT_TRUE(TakeReports().empty());
 
   EXPECT_EQ(U().ToUnicode(0x80, 12345), L'@');
   EXPECT_EQ(LastInfo(), "codepage :12345");
   EXPECT_EQ(U().ToUnicode(0x10, 12345), 0x10);  // control bytes come from the Windows-1252 table, unreported
-  U().ToUnicode(0x41, UNICODE_CPUTF8);
   U().FromUnicode(0x41, UNICODE_CPUTF8);
   U().ConvertChar(0x41, UNICODE_CPFLAT, 1252);
-  EXPECT_EQ(TakeReports(), Lines({"unicode: idx!=-1", "unicode: cp!=UNICODE_CPUTF8", "unicode: cp!=UNICODE_CPUTF8",
-                                  "unicode: frompage!=UNICODE_CPFLAT"}));
+  EXPECT_EQ(TakeReports(), Lines({"unicode: idx!=-1", "unicode: cp!=UNICODE_CPUTF8", "unicode: frompage!=UNICODE_CPFLAT"}));
 }
 
 TEST_F(UNICODETEST, Utf8ReplacesInvalidSequencesByteForByteAlsoWhenSplitAcrossCalls) {
-  const struct {
-    const char* Bytes;
-    std::wstring Units;
-  } cases[] = {
-      // overlong '/', surrogate, above U+10FFFF, five and six byte forms
-      {"\xC0\xAF", L"\u00C0\u00AF"}, {"\xE0\x80\xAF", L"\u00E0\u0080\u00AF"},
-      {"\xF0\x80\x80\xAF", L"\u00F0\u0080\u0080\u00AF"}, {"\xED\xA0\x80", L"\u00ED\u00A0\u0080"},
-      {"\xF4\x90\x80\x80", L"\u00F4\u0090\u0080\u0080"}, {"\xF8\x88\x80\x80\x80", L"\u00F8\u0088\u0080\u0080\u0080"},
-      {"\xFC\x84\x80\x80\x80\x80", L"\u00FC\u0084\u0080\u0080\u0080\u0080"},
-      {"\xE2\x82\xC3\xA4", L"\u00E2\u0082\u00E4"},  // a cut sequence does not swallow the next
-      {"a\xE2\x82", L"a\u00E2\u0082"},              // cut short at the end
-  };
-  for (const auto& c : cases) EXPECT_EQ(Decoded(c.Bytes), c.Units) << c.Bytes;
-
-  const std::string text = "K\xC3\xA4se \xE2\x82\xAC\xF0\x9F\x98\x80\xC3\x41\xE0\x80\xAF\xED\xA0\x80\xFF z\xE2\x82";
+  // Valid text, then: a cut sequence before ASCII and before another sequence, overlong forms of '/' in two
+  // to four bytes, a surrogate, a value above U+10FFFF, the five and six byte forms, and a cut at the end.
+  const std::string text = "K\xC3\xA4se \xE2\x82\xAC\xF0\x9F\x98\x80" "\xC3\x41\xE2\x82\xC3\xA4" "\xC0\xAF\xE0\x80\xAF"
+                           "\xF0\x80\x80\xAF\xED\xA0\x80\xF4\x90\x80\x80\xF8\x88\x80\x80\x80"
+                           "\xFC\x84\x80\x80\x80\x80\xFF z\xE2\x82";
   const std::wstring whole = Decoded(text);
-  EXPECT_EQ(whole, L"K\u00E4se \u20AC\xD83D\xDE00\u00C3A\u00E0\u0080\u00AF\u00ED\u00A0\u0080\u00FF z\u00E2\u0082");
+  EXPECT_EQ(whole, L"K\u00E4se \u20AC\xD83D\xDE00" L"\u00C3A\u00E2\u0082\u00E4" L"\u00C0\u00AF\u00E0\u0080\u00AF"
+                   L"\u00F0\u0080\u0080\u00AF\u00ED\u00A0\u0080\u00F4\u0090\u0080\u0080\u00F8\u0088\u0080\u0080\u0080"
+                   L"\u00FC\u0084\u0080\u0080\u0080\u0080\u00FF z\u00E2\u0082");
   for (size_t cut = 0; cut <= text.size(); cut++) {
     WSTRING out;
     UTF8STATE state = {};
