@@ -2,27 +2,19 @@
 // code that must not crash when the guard lets null through.
 #pragma once
 
-#include <windows.h>
-
 #include "base/strings.h"
+#include "scopedenvironment.h"
 
-// Sets NORBAFAILONNULL for one scope; afterwards the guard is back in its default mode and the variable
-// has its former value (or none).
+// Sets NORBAFAILONNULL for one scope; afterwards the guard is back in its default mode (it keeps the last
+// mode it read, so it reads "0" once) and the variable has its former value (or none).
 class FAILONNULL {
  public:
-  explicit FAILONNULL(const char* mode) {
-    Had = GetEnvironmentVariableA("NORBAFAILONNULL", Old, sizeof(Old)) > 0;
-    SetEnvironmentVariableA("NORBAFAILONNULL", mode);
-  }
+  explicit FAILONNULL(const char* mode) : Mode("NORBAFAILONNULL", mode) {}
   ~FAILONNULL() {
     SetEnvironmentVariableA("NORBAFAILONNULL", "0");
     NullGuard(nullptr, "reset");
-    SetEnvironmentVariableA("NORBAFAILONNULL", Had ? Old : nullptr);
   }
-  FAILONNULL(const FAILONNULL&) = delete;
-  FAILONNULL& operator=(const FAILONNULL&) = delete;
 
  private:
-  char Old[32] = {};
-  bool Had;
+  ScopedEnvironment Mode;
 };
