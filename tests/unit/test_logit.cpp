@@ -13,17 +13,11 @@
 #include "diag/logit.h"
 #include "diag/norbaassert.h"
 #include "scratchdir.h"
+#include "testtext.h"
 
 namespace {
 
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  for (size_t start = 0, end; start < text.size(); start = end + 2) {
-    end = std::min(text.find("\r\n", start), text.size());
-    lines.push_back(text.substr(start, end - start));
-  }
-  return lines;
-}
+using Lines = std::vector<std::string>;
 
 // "[012.345:1a2c] " or "[012.345#1a2c] ": returns what follows the header, or "?" when there is none.
 std::string Body(const std::string& line, char* threadmark = nullptr) {
@@ -43,11 +37,26 @@ class OpenLog {
     EXPECT_TRUE(LogitIsOn());
   }
   ~OpenLog() { LogitOption("/LOGITCLOSE"); }
-  std::vector<std::string> All() { return Lines(dir_.ReadText("trace.log")); }
-  // The lines written after the two opening lines.
-  std::vector<std::string> Written() {
-    std::vector<std::string> lines = All();
-    return lines.size() >= 2 ? std::vector<std::string>(lines.begin() + 2, lines.end()) : lines;
+  Lines All() {
+    const std::string text = dir_.ReadText("trace.log");
+    Lines lines;
+    for (size_t start = 0, end; start < text.size(); start = end + 2) {
+      end = std::min(text.find("\r\n", start), text.size());
+      lines.push_back(text.substr(start, end - start));
+    }
+    return lines;
+  }
+  // The lines written after the two opening lines, whole or as their bodies.
+  Lines Written(bool bodies = false) {
+    Lines lines = All();
+    lines.erase(lines.begin(), lines.begin() + std::min<size_t>(2, lines.size()));
+    if (bodies) std::transform(lines.begin(), lines.end(), lines.begin(), [](const std::string& l) { return Body(l); });
+    return lines;
+  }
+  std::string Text() {
+    std::string text;
+    for (const std::string& line : Written()) text += line + "\n";
+    return text;
   }
 
  private:
@@ -58,16 +67,14 @@ TEST(TraceLog, OffUntilAnOptionOpensIt) {
   EXPECT_FALSE(LogitIsOn());
   EXPECT_EQ(0, logit("nothing %d\n", 1));
   EXPECT_EQ(0, logitlevel(0, nullptr));
-  EXPECT_FALSE(LogitOption("/LOGITX"));
-  EXPECT_FALSE(LogitOption("/HIDE"));
-  EXPECT_FALSE(LogitOption("LOGIT"));
+  for (const char* option : {"/LOGITX", "/HIDE", "LOGIT"}) EXPECT_FALSE(LogitOption(option)) << option;
   EXPECT_TRUE(LogitOption("/D:16"));  // raises the level, opens nothing
   EXPECT_FALSE(LogitIsOn());
 }
 
-TEST(TraceLog, HeaderOnlyAtLineStartsAndThreadMarks) {
+TEST(TraceLog, HeaderOnlyAtLineStartsThreadMarksAndBlankLinesBetweenMarkedGroups) {
   OpenLog log("-logit:");
-  std::vector<std::string> opening = log.All();
+  const Lines opening = log.All();
   ASSERT_GE(opening.size(), 2u);
   EXPECT_EQ(0u, Body(opening[0]).find("Logging starts at "));
   EXPECT_EQ(0u, Body(opening[1]).find("Running as "));
@@ -76,14 +83,16 @@ TEST(TraceLog, HeaderOnlyAtLineStartsAndThreadMarks) {
   logit("def %d\n", 42);
   logit("plain 100%% text\n");
   std::thread([] { logit("from another thread\n"); }).join();
-  std::vector<std::string> lines = log.Written();
-  ASSERT_EQ(3u, lines.size());
+  for (const char* line : {"[!1]one\n", "[!1]one again\n", "[!2]two\n", "plain\n"}) logit(line);
+  const Lines lines = log.Written();
+  ASSERT_EQ(10u, lines.size());
   char mark = 0;
   EXPECT_EQ("abcdef 42", Body(lines[0], &mark));
   EXPECT_EQ(':', mark);
-  EXPECT_EQ("plain 100% text", Body(lines[1]));
   EXPECT_EQ("from another thread", Body(lines[2], &mark));
   EXPECT_EQ('#', mark);
+  EXPECT_EQ((Lines{"abcdef 42", "plain 100% text", "from another thread", "one", "one again", "", "", "two", "", "plain"}),
+            log.Written(true));
 }
 
 TEST(TraceLog, DepthMarksIndentUpToThirtyAndBelongToOneThread) {
@@ -97,32 +106,21 @@ TEST(TraceLog, DepthMarksIndentUpToThirtyAndBelongToOneThread) {
   for (int i = 0; i < 16; i++) logit("[<<]close %d\n", i);
   logit("outer\n");
 
-  std::vector<std::string> lines = log.Written();
+  const Lines lines = log.Written(true);
   ASSERT_EQ(36u, lines.size());
-  EXPECT_EQ("open 0", Body(lines[0]));
-  EXPECT_EQ("| open 1", Body(lines[1]));
-  EXPECT_EQ("| | | | | | | | | | | | | | open 14", Body(lines[14]));
+  EXPECT_EQ("open 0", lines[0]);
+  EXPECT_EQ("| open 1", lines[1]);
+  EXPECT_EQ("| | | | | | | | | | | | | | open 14", lines[14]);
   // The sixteenth opening finds the depth at 30 and keeps its mark.
-  EXPECT_EQ("| | | | | | | | | | | | | | | [>>]open 15", Body(lines[15]));
-  EXPECT_EQ("| | | | | | | | | | | | | | | inner", Body(lines[16]));
+  EXPECT_EQ("| | | | | | | | | | | | | | | [>>]open 15", lines[15]);
+  EXPECT_EQ("| | | | | | | | | | | | | | | inner", lines[16]);
   // Another thread's lines carry "@ " and its marks are not interpreted.
-  EXPECT_EQ("@ [>>]foreign", Body(lines[17]));
-  EXPECT_EQ("@ [<<]foreign", Body(lines[18]));
-  EXPECT_EQ("| | | | | | | | | | | | | | close 0", Body(lines[19]));
-  EXPECT_EQ("close 14", Body(lines[33]));
-  EXPECT_EQ("[<<]close 15", Body(lines[34]));  // depth 0: the mark stays
-  EXPECT_EQ("outer", Body(lines[35]));
-}
-
-TEST(TraceLog, BlankLinesSeparateMarkedGroups) {
-  OpenLog log;
-  logit("[!1]one\n");
-  logit("[!1]one again\n");
-  logit("[!2]two\n");
-  logit("plain\n");
-  std::vector<std::string> bodies;
-  for (const std::string& line : log.Written()) bodies.push_back(Body(line));
-  EXPECT_EQ((std::vector<std::string>{"one", "one again", "", "", "two", "", "plain"}), bodies);
+  EXPECT_EQ("@ [>>]foreign", lines[17]);
+  EXPECT_EQ("@ [<<]foreign", lines[18]);
+  EXPECT_EQ("| | | | | | | | | | | | | | close 0", lines[19]);
+  EXPECT_EQ("close 14", lines[33]);
+  EXPECT_EQ("[<<]close 15", lines[34]);  // depth 0: the mark stays
+  EXPECT_EQ("outer", lines[35]);
 }
 
 TEST(TraceLog, LevelsFilterByVerbosityAndCategory) {
@@ -134,10 +132,10 @@ TEST(TraceLog, LevelsFilterByVerbosityAndCategory) {
   EXPECT_EQ(0, logitlevel(0x100, nullptr));  // a category not switched on
   LogitOption("/D:256");
   EXPECT_EQ(1, logitlevel(0x101, nullptr));
-  std::vector<std::string> lines = log.Written();
+  const Lines lines = log.Written(true);
   ASSERT_GE(lines.size(), 2u);
-  EXPECT_EQ(0u, Body(lines[0]).find("LogitLevel 000000"));  // levels of earlier tests stay
-  EXPECT_EQ("level two", Body(lines[1]));
+  EXPECT_EQ(0u, lines[0].find("LogitLevel 000000"));  // levels of earlier tests stay
+  EXPECT_EQ("level two", lines[1]);
 }
 
 TEST(TraceLog, LinesAtTheBufferSizeStayWholeOrAreCutWithTheirLineEnd) {
@@ -153,21 +151,21 @@ TEST(TraceLog, LinesAtTheBufferSizeStayWholeOrAreCutWithTheirLineEnd) {
   for (size_t total : totals) logit("%s\n", std::string(total - header - 1, 'y').c_str());
   AssertSetObserver(nullptr);
   // Each cut line is followed by the lines of its report.
-  std::vector<std::string> lines;
+  Lines lines;
   for (const std::string& line : log.Written())
     if (Body(line)[0] == 'y') lines.push_back(line);
   ASSERT_EQ(6u, lines.size());
   for (size_t i = 0; i < 6; i++) {
-    size_t whole = totals[i] - 1;  // the line without its CR LF
+    const size_t whole = totals[i] - 1;  // the line without its CR LF
     EXPECT_EQ(std::min<size_t>(whole, 8189), lines[i].size()) << totals[i];
     EXPECT_EQ(std::string(lines[i].size() - header, 'y'), lines[i].substr(header)) << totals[i];
   }
   EXPECT_EQ(4, reports);
 }
 
-TEST(TraceLogFile, TempIsDeletedAtCloseAndAppendKeepsEarlierRuns) {
+TEST(TraceLogFile, AppendKeepsEarlierRunsTempIsDeletedAtCloseAndHardWantsCrashDumps) {
   uidriver::ScratchDir dir;
-  std::string path = dir.Path("kept.log");
+  const std::string path = dir.Path("kept.log");
   LogitOption(("/LOGIT:" + path).c_str());
   logit("first run\n");
   LogitOption("/LOGITCLOSE");
@@ -175,61 +173,45 @@ TEST(TraceLogFile, TempIsDeletedAtCloseAndAppendKeepsEarlierRuns) {
   LogitOption(("/LOGITAPPEND:" + path).c_str());
   logit("second run\n");
   LogitOption("/LOGITCLOSE");
-  std::string text = dir.ReadText("kept.log");
-  EXPECT_NE(std::string::npos, text.find("first run"));
-  EXPECT_NE(std::string::npos, text.find("second run"));
+  const std::string text = dir.ReadText("kept.log");
+  EXPECT_TRUE(testtext::Contains(text, "first run") && testtext::Contains(text, "second run")) << text;
 
-  std::string temp = dir.Path("temp.log");
-  LogitOption(("/LOGITTEMP:" + temp).c_str());
+  LogitOption(("/LOGITTEMP:" + dir.Path("temp.log")).c_str());
   logit("gone soon\n");
   EXPECT_TRUE(dir.Exists("temp.log"));
   LogitOption("/LOGITCLOSE");
   EXPECT_FALSE(dir.Exists("temp.log"));
-}
 
-std::string Folder(int csidl) {
-  char path[MAX_PATH];
-  SHGetFolderPathA(nullptr, csidl, nullptr, 0, path);
-  return path;
-}
-
-// Removes a file in a shell folder when the test ends, however it ends.
-class RemoveAfter {
- public:
-  explicit RemoveAfter(const std::string& path) : path_(path) {}
-  ~RemoveAfter() { DeleteFileA(path_.c_str()); }
-
- private:
-  std::string path_;
-};
-
-TEST(TraceLogFile, HardTurnsOnCrashDumpsEvenWhenItsLogCannotBeOpened) {
-  uidriver::ScratchDir dir;
+  // /LOGITHARD turns crash dumps on even when its log cannot be opened.
   ASSERT_EQ(0, CrashDumpLevel());
   EXPECT_TRUE(LogitOption(("/LOGITHARD:" + dir.Path("missing\\trace.log")).c_str()));
   EXPECT_FALSE(LogitIsOn());
   EXPECT_EQ(2, CrashDumpLevel());
-  // The crash handler is not for this test program.
-  SetUnhandledExceptionFilter(nullptr);
+  SetUnhandledExceptionFilter(nullptr);  // the crash handler is not for this test program
 }
 
+// Removes a file in a shell folder when the test ends, however it ends.
+struct RemoveAfter {
+  std::string path;
+  ~RemoveAfter() { DeleteFileA(path.c_str()); }
+};
+
 TEST(TraceLogFile, LevelOptionOpensTheDefaultLogAndUniqueNamesAreUnique) {
-  std::string common = Folder(CSIDL_COMMON_DOCUMENTS) + "\\Norba_TEST_LOGIT_logit.log";
-  RemoveAfter cleanup(common);
+  const RemoveAfter common{testtext::ShellFolder(CSIDL_COMMON_DOCUMENTS) + "\\Norba_TEST_LOGIT_logit.log"};
   EXPECT_TRUE(LogitOption("/LOG:16"));
   EXPECT_TRUE(LogitIsOn());
   LogitOption("/LOGITCLOSE");
-  EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(common.c_str()));
+  EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(common.path.c_str()));
 
   LogitOption("/LOGIT:unique");
   LogitOption("/LOGITCLOSE");
-  std::string pattern = Folder(CSIDL_PERSONAL) + "\\Norba_TEST_LOGIT_Logit_*.log";
+  const std::string documents = testtext::ShellFolder(CSIDL_PERSONAL) + "\\";
   WIN32_FIND_DATAA found;
-  HANDLE find = FindFirstFileA(pattern.c_str(), &found);
+  HANDLE find = FindFirstFileA((documents + "Norba_TEST_LOGIT_Logit_*.log").c_str(), &found);
   ASSERT_NE(INVALID_HANDLE_VALUE, find);
   FindClose(find);
-  std::string name = found.cFileName;
-  RemoveAfter cleanupunique(Folder(CSIDL_PERSONAL) + "\\" + name);
+  const std::string name = found.cFileName;
+  const RemoveAfter unique{documents + name};
   // Norba_TEST_LOGIT_Logit_2026-12-06_11-20-33-123_1F4.log
   int y, mo, d, h, mi, s, ms;
   unsigned pid;
@@ -247,12 +229,10 @@ TEST(Assertion, AHoldingConditionReportsNothing) {
   EXPECT_EQ(1, Assert(0, "reported", "C:\\src\\test_logit.cpp", 2, nullptr, 1));
   AssertSetObserver(nullptr);
   EXPECT_EQ(1, reports);
-  std::string text;
-  for (const std::string& line : log.Written()) text += line + "\n";
-  EXPECT_EQ(std::string::npos, text.find("never"));
-  EXPECT_NE(std::string::npos, text.find("*** ASSERTION FAILED"));
-  EXPECT_NE(std::string::npos, text.find("Location : test_logit.cpp line 2"));
-  EXPECT_NE(std::string::npos, text.find("Add. Info: <null>"));
+  const std::string text = log.Text();
+  EXPECT_FALSE(testtext::Contains(text, "never"));
+  for (const char* part : {"*** ASSERTION FAILED", "Location : test_logit.cpp line 2", "Add. Info: <null>"})
+    EXPECT_TRUE(testtext::Contains(text, part)) << part;
 }
 
 // A condition failing while a report is written is only traced; and while assert.log opens, the report
@@ -267,7 +247,6 @@ TEST(Assertion, AReportRaisesNoReportAndLooksUpNoFolderWhileAssertLogOpens) {
   EXPECT_EQ(1, Assert(0, "outer", "test_logit", 2));
   AssertSetObserver(nullptr);
   EXPECT_EQ(1, reports);
-
   uidriver::ScratchDir dir;
   char before[MAX_PATH] = {};
   GetCurrentDirectoryA(sizeof(before), before);
@@ -277,11 +256,10 @@ TEST(Assertion, AReportRaisesNoReportAndLooksUpNoFolderWhileAssertLogOpens) {
   EXPECT_EQ(1, Assert(0, "logged", "test_logit", 4));
   LogitOption("/NOASSERT");
   SetCurrentDirectoryA(before);
-  std::string text;
-  for (const std::string& line : log.Written()) text += line + "\n";
-  EXPECT_NE(std::string::npos, text.find("during a report: nested")) << text;
-  EXPECT_EQ(std::string::npos, text.find("GetSystemPath")) << text;
-  EXPECT_NE(std::string::npos, dir.ReadText("assert.log").find("Condition: logged"));
+  const std::string text = log.Text();
+  EXPECT_TRUE(testtext::Contains(text, "during a report: nested")) << text;
+  EXPECT_FALSE(testtext::Contains(text, "GetSystemPath")) << text;
+  EXPECT_TRUE(testtext::Contains(dir.ReadText("assert.log"), "Condition: logged"));
 }
 
 }  // namespace
