@@ -92,9 +92,9 @@ std::vector<SETUPSTEP> Table(std::initializer_list<int> ids) {
 // The installation's table: seven pages, seven free records, the closing record.
 std::vector<SETUPSTEP> InstallationTable() { return Table({1, 2, 3, 4, 5, 6, 7, 0, 0, 0, 0, 0, 0, 0, 9}); }
 
-std::vector<int> Ids(const std::vector<SETUPSTEP>& table, bool layouts = false) {
+std::vector<int> Ids(const std::vector<SETUPSTEP>& table) {
   std::vector<int> ids;
-  for (const SETUPSTEP& step : table) ids.push_back(layouts ? step.idlayout : step.idstep);
+  for (const SETUPSTEP& step : table) ids.push_back(step.idstep);
   return ids;
 }
 
@@ -103,29 +103,36 @@ void SendSteps(NEWSETUPHOOKPROC hook, std::vector<SETUPSTEP>& table) {
 }
 
 TEST_F(HookTest, EachGenerationInsertsItsPagesBeforeTheAdvertisement) {
+  // The data folder page (step 15) and the usage type page (step 16) with its generation's layout.
   const struct {
     NEWSETUPHOOKPROC hook;
     std::vector<SETUPSTEP> table;
-    std::vector<int> ids, layouts;
+    std::vector<int> ids;
+    int usagelayout;
   } cases[] = {
-      {NewSetupHookKiv6, InstallationTable(), {1, 2, 3, 4, 5, 16, 15, 6, 7, 0}, {2001, 2002, 2003, 2004, 2005, 2011, 2010, 2006, 2007, 0}},
-      {NewSetupHookKiv7, InstallationTable(), {1, 2, 3, 4, 5, 15, 16, 6, 7, 0}, {2001, 2002, 2003, 2004, 2005, 2010, 2017, 2006, 2007, 0}},
-      {NewSetupHookKiv8, InstallationTable(), {1, 2, 3, 4, 5, 15, 16, 6, 7, 0}, {2001, 2002, 2003, 2004, 2005, 2010, 2017, 2006, 2007, 0}},
+      {NewSetupHookKiv6, InstallationTable(), {1, 2, 3, 4, 5, 16, 15, 6, 7, 0}, 2011},
+      {NewSetupHookKiv7, InstallationTable(), {1, 2, 3, 4, 5, 15, 16, 6, 7, 0}, 2017},
+      {NewSetupHookKiv8, InstallationTable(), {1, 2, 3, 4, 5, 15, 16, 6, 7, 0}, 2017},
       // A table of eight steps: before the advertisement, wherever the steps after it are.
-      {NewSetupHookKiv8, Table({1, 2, 3, 4, 5, 6, 8, 7, 0, 0, 0, 9}), {1, 2, 3, 4, 5, 15, 16, 6, 8, 7, 0, 9},
-       {2001, 2002, 2003, 2004, 2005, 2010, 2017, 2006, 2008, 2007, 0, 2009}},
+      {NewSetupHookKiv8, Table({1, 2, 3, 4, 5, 6, 8, 7, 0, 0, 0, 9}), {1, 2, 3, 4, 5, 15, 16, 6, 8, 7, 0, 9}, 2017},
   };
   for (auto c : cases) {
     SendSteps(c.hook, c.table);
     c.table.resize(c.ids.size());
     EXPECT_EQ(c.ids, Ids(c.table));
-    EXPECT_EQ(c.layouts, Ids(c.table, true));
-    for (const SETUPSTEP& page : {c.table[5], c.table[6]}) {
-      EXPECT_EQ(page.idstep == 15 ? 2920 : 2922, page.idtitle);
-      EXPECT_EQ(page.idtitle + 1, page.idsubtitle);
-      EXPECT_TRUE(!page.module && page.pagefunc && !page.uservalue);
+    for (const SETUPSTEP& step : c.table) {
+      SCOPED_TRACE(step.idstep);
+      if (step.idstep == 15 || step.idstep == 16) {
+        EXPECT_EQ(step.idstep == 15 ? 2010 : c.usagelayout, step.idlayout);
+        EXPECT_EQ(step.idstep == 15 ? 2920 : 2922, step.idtitle);
+        EXPECT_EQ(step.idtitle + 1, step.idsubtitle);
+        EXPECT_TRUE(!step.module && step.pagefunc && !step.uservalue);
+      } else {
+        // The moved records keep all their fields.
+        EXPECT_EQ(step.idstep ? 2000 + step.idstep : 0, step.idlayout);
+        EXPECT_EQ(step.idstep ? 2900 + step.idstep : 0, step.idtitle);
+      }
     }
-    EXPECT_EQ(2906, c.table[7].idtitle) << "the moved records keep all their fields";
   }
   EXPECT_TRUE(TakeReports().empty());
 

@@ -4,8 +4,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <cctype>
-#include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -15,6 +14,7 @@
 #include "scratchdir.h"
 #include "setup/configkeys.h"
 #include "setup/setupconfig.h"
+#include "testtext.h"
 
 namespace {
 
@@ -54,32 +54,26 @@ class SetupConfigTest : public AssertReportsTest {
 
 // --- Language pass ---
 
-TEST_F(SetupConfigTest, SuffixPassKeepsOnlyTheChosenLanguage) {
-  const std::string cfg = "Greeting=A\r\nGreeting.GER=B\r\nGreeting.FRA=C\r\nOnly.ger=D\r\n.GER=E\r\nPlain=F\r\n";
-  // The suffix is compared without regard to case.
-  for (const char* suffix : {".GER", ".ger"}) EXPECT_EQ(Entries(Localized(cfg, suffix)), "Greeting=B\nOnly=D\nPlain=F\n");
-  EXPECT_EQ(Entries(Localized(cfg, ".ENG")), "Greeting=A\nPlain=F\n");
-  // No suffix (a library without text 2980): every key with a dot goes.
-  EXPECT_EQ(Entries(Localized(cfg, "")), "Greeting=A\nPlain=F\n");
+TEST_F(SetupConfigTest, LanguagePassKeepsTheChosenLanguageThenJoinsContinuationPieces) {
+  const char* cfg = "Greeting=A\r\nGreeting.GER=B\r\nGreeting.FRA=C\r\nOnly.ger=D\r\n.GER=E\r\nPlain=F\r\n";
+  // A table's text, the suffix, and its entries after the pass.
+  const char* const cases[][3] = {
+      {cfg, ".GER", "Greeting=B\nOnly=D\nPlain=F\n"},
+      {cfg, ".ger", "Greeting=B\nOnly=D\nPlain=F\n"},  // the suffix is compared without regard to case
+      {cfg, ".ENG", "Greeting=A\nPlain=F\n"},
+      {cfg, "", "Greeting=A\nPlain=F\n"},  // no suffix (a library without text 2980): every key with a dot goes
+      {"Title.GER=Eins\ntitle.ger=Zwei\n", ".GER", "Title=Eins\n"},  // of keys in two cases the earlier line wins
+      {"WelcomeMsg=Hello\nWelcomeMsg_0= dear\nWelcomeMsg_2= user\n", ".ENG", "WelcomeMsg=Hello dear user\n"},
+      // Numbers, not key order: _9 comes before _10; _24, _01 and pieces of keys with '_' or without a key
+      // are no pieces and stay.
+      {"Msg=a\nMsg_10=c\nMsg_9=b\nMsg_23=d\nMsg_24=x\nMsg_01=y\nMy_Key=p\nMy_Key_0=q\nLone_0=z\n", ".ENG",
+       "Lone_0=z\nMsg=abcd\nMsg_01=y\nMsg_24=x\nMy_Key=p\nMy_Key_0=q\n"},
+      // Language first, then the pieces: translated pieces continue the translated text.
+      {"FinishMsg=Done\nFinishMsg_0=!\nFinishMsg.GER=Fertig\nFinishMsg_0.GER=, danke\n", ".GER",
+       "FinishMsg=Fertig, danke\n"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(Entries(Localized(c[0], c[1])), c[2]) << c[0] << " with " << c[1];
   EXPECT_TRUE(TakeReports().empty());
-}
-
-TEST_F(SetupConfigTest, ContinuationPiecesJoinInNumberOrder) {
-  HASH table = Localized("WelcomeMsg=Hello\nWelcomeMsg_0= dear\nWelcomeMsg_2= user\n", ".ENG");
-  EXPECT_EQ(Entries(table), "WelcomeMsg=Hello dear user\n");
-
-  // Numbers, not key order: _9 comes before _10; _24, _01 and pieces of keys with '_' or without a key
-  // are no pieces and stay.
-  table = Localized("Msg=a\nMsg_10=c\nMsg_9=b\nMsg_23=d\nMsg_24=x\nMsg_01=y\nMy_Key=p\nMy_Key_0=q\nLone_0=z\n", ".ENG");
-  EXPECT_EQ(Entries(table), "Lone_0=z\nMsg=abcd\nMsg_01=y\nMsg_24=x\nMy_Key=p\nMy_Key_0=q\n");
-
-  // Language first, then the pieces: translated pieces continue the translated text.
-  table = Localized("FinishMsg=Done\nFinishMsg_0=!\nFinishMsg.GER=Fertig\nFinishMsg_0.GER=, danke\n", ".GER");
-  EXPECT_EQ(Entries(table), "FinishMsg=Fertig, danke\n");
-}
-
-TEST_F(SetupConfigTest, OfTranslatedKeysInTwoCasesTheEarlierLineWins) {
-  EXPECT_EQ(Text(Localized("Title.GER=Eins\ntitle.ger=Zwei\n", ".GER")["TITLE"]), "Eins");
 }
 
 TEST_F(SetupConfigTest, SuffixComesFromTheLanguageLibrary) {
@@ -123,12 +117,11 @@ TEST_F(SetupConfigTest, DefaultsAreStoredBackAndNumbersAreDecimal) {
 }
 
 TEST_F(SetupConfigTest, KeyTableNamesEveryKeyOnce) {
-  std::map<std::string, int> seen;
+  std::set<std::string> seen;
   for (int id = 0; id < KEY_COUNT; id++) {
-    std::string name = ConfigKeyName(static_cast<CONFIGKEYID>(id));
-    for (char& c : name) c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
+    const std::string name = ConfigKeyName(static_cast<CONFIGKEYID>(id));
     EXPECT_FALSE(name.empty()) << id;
-    EXPECT_TRUE(seen.emplace(name, id).second) << name;
+    EXPECT_TRUE(seen.insert(testtext::Lower(name)).second) << name;
   }
 }
 
@@ -203,10 +196,9 @@ TEST_F(SetupConfigTest, RecordedAnswersReplayAfterSaveAndLoad) {
   RecordAnswer(run.Recorded, 2005, 201, ANSWER_EDIT, tricky);
   RecordAnswer(run.Recorded, 2005, 502, ANSWER_DROPDOWN, -1);
   RecordAnswer(run.Recorded, 2005, 503, ANSWER_DROPDOWN, 3);
-  RecordResult(run.Recorded, 2005, 149);
-  RecordResult(run.Recorded, 2006, -1);
-  RecordResult(run.Recorded, 2009, 0);
-  RecordResult(run.Recorded, 2005, 148);  // a later visit overwrites
+  // A later visit of page 2005 overwrites its result.
+  for (auto [page, result] : {std::pair{2005, 149}, {2006, -1}, {2009, 0}, {2005, 148}})
+    RecordResult(run.Recorded, page, result);
   RecordAnswer(run.Recorded, 20051, 7, ANSWER_CHECKBOX, 1);
   ASSERT_TRUE(run.SaveRecorded());
 
@@ -216,14 +208,14 @@ TEST_F(SetupConfigTest, RecordedAnswersReplayAfterSaveAndLoad) {
   ASSERT_TRUE(replay.LoadUnattended());
   EXPECT_EQ(PageAnswers(replay.Unattended, 2005),
             "201 3 " + std::string(tricky) + "\n301 1 2\n402 2 1\n502 4 -1\n503 4 3\n");
-  for (const auto& page : {std::make_pair(2005, 148), std::make_pair(2006, -1), std::make_pair(2009, 0)}) {
+  for (auto [page, expected] : {std::pair{2005, 148}, {2006, -1}, {2009, 0}}) {
     int result = 42;
-    EXPECT_TRUE(AnswerResult(replay.Unattended, page.first, &result)) << page.first;
-    EXPECT_EQ(result, page.second);
+    EXPECT_TRUE(AnswerResult(replay.Unattended, page, &result)) << page;
+    EXPECT_EQ(result, expected);
   }
-  int result = 42;
   // A page without "PUSH" entry: no result, and nothing created.
-  int count = replay.Unattended.Count();
+  const int count = replay.Unattended.Count();
+  int result = 42;
   EXPECT_FALSE(AnswerResult(replay.Unattended, 2002, &result));
   EXPECT_EQ(replay.Unattended.Count(), count);
   EXPECT_TRUE(TakeReports().empty());
