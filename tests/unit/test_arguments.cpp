@@ -242,10 +242,6 @@ TEST(LanguageLibrary, FallsBackToEnglishAndReadsItsTexts) {
   EXPECT_EQ(12, gLocale);
   EXPECT_FALSE(OSYS::GetStringFromResource(2987) == OSYS::GetStringFromResource(2987, nullptr));
   EXPECT_STREQ("<STRING-ERROR>", OSYS::GetStringFromResource(1).c_str());
-
-  uidriver::ScratchDir empty;
-  std::string nowhere = empty.Path("setup.exe");
-  EXPECT_FALSE(NORBAAPP::LoadLanguageLibrary(nowhere.c_str(), "setup", "1.00", nullptr, true));
 }
 
 }  // namespace

@@ -105,16 +105,13 @@ TEST_F(RegistrationTest, FileTypesRegisterUsableItemsUpToTheFirstEmptyOne) {
 
   const std::string classes = c[0] + "|" + c[1] + "|" + c[2] + "|" + c[3] + "|";
   EXPECT_EQ(Text(RootClasses), classes);
-  const std::string expected[][2] = {
-      {c[0], c[1]},
-      {c[1], "Desc One"},
-      {c[1] + "\\DefaultIcon", "C:\\Programs\\Kiv\\bin\\prog.exe,1"},
-      {c[1] + "\\Shell\\open\\command", "C:\\Programs\\Kiv\\bin\\prog.exe \"%1\""},
-      {c[1] + "\\Shell\\edit\\command", "notepad %1"},
-      {c[2], c[3]},
-      {c[3] + "\\DefaultIcon", "C:\\Programs\\Kiv\\doc.ico"},
-  };
-  for (const auto& value : expected) EXPECT_EQ(Value(HKEY_CLASSES_ROOT, value[0]), value[1]) << value[0];
+  EXPECT_EQ(Value(HKEY_CLASSES_ROOT, c[0]), c[1]);
+  EXPECT_EQ(Value(HKEY_CLASSES_ROOT, c[1]), "Desc One");
+  EXPECT_EQ(Value(HKEY_CLASSES_ROOT, c[1] + "\\DefaultIcon"), "C:\\Programs\\Kiv\\bin\\prog.exe,1");
+  EXPECT_EQ(Value(HKEY_CLASSES_ROOT, c[1] + "\\Shell\\open\\command"), "C:\\Programs\\Kiv\\bin\\prog.exe \"%1\"");
+  EXPECT_EQ(Value(HKEY_CLASSES_ROOT, c[1] + "\\Shell\\edit\\command"), "notepad %1");
+  EXPECT_EQ(Value(HKEY_CLASSES_ROOT, c[2]), c[3]);
+  EXPECT_EQ(Value(HKEY_CLASSES_ROOT, c[3] + "\\DefaultIcon"), "C:\\Programs\\Kiv\\doc.ico");
   EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, c[3] + "\\Shell")) << "{null} means no open verb";
   EXPECT_TRUE(Value(HKEY_CLASSES_ROOT, c[3]) == longtext) << "a long description is stored whole";
   for (int i : {4, 5, 6, 7}) EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, c[i])) << i;
