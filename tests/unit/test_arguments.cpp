@@ -48,7 +48,7 @@ class FrameStateGuard {
   int locale_;
 };
 
-TEST(SplitCommandLine, DropsOnlyAFirstTokenEndingInLowerCaseExe) {
+TEST(SplitCommandLine, DropsOnlyAFirstTokenEndingInLowerCaseExeAndSplitsAtBlanksOutsideQuotes) {
   using V = std::vector<std::string>;
   EXPECT_EQ(V({kSelf, "/HIDE"}), Split("\"C:\\Program Files\\Kiv\\setup.exe\" /HIDE"));
   EXPECT_EQ(V({kSelf, "setup", "/HIDE"}), Split("setup /HIDE"));
@@ -58,10 +58,8 @@ TEST(SplitCommandLine, DropsOnlyAFirstTokenEndingInLowerCaseExe) {
   // The program path alone, quoted or not, leaves no argument.
   EXPECT_EQ(V({kSelf}), Split("C:\\Kiv\\setup.exe"));
   EXPECT_EQ(V({kSelf}), Split("\"C:\\Kiv\\setup.exe\""));
-}
 
-TEST(SplitCommandLine, BlanksQuotesAndTheWholeLine) {
-  using V = std::vector<std::string>;
+  // Blanks, quotes and the whole line.
   EXPECT_EQ(V({kSelf}), Split("     "));
   EXPECT_EQ(V({kSelf}), Split(""));
   EXPECT_EQ(V({kSelf}), Split(nullptr));
