@@ -58,12 +58,10 @@ TEST_F(SetupConfigTest, LanguagePassKeepsTheChosenLanguageThenJoinsContinuationP
   const char* cfg = "Greeting=A\r\nGreeting.GER=B\r\nGreeting.FRA=C\r\nOnly.ger=D\r\n.GER=E\r\nPlain=F\r\n";
   // A table's text, the suffix, and its entries after the pass.
   const char* const cases[][3] = {
-      {cfg, ".GER", "Greeting=B\nOnly=D\nPlain=F\n"},
       {cfg, ".ger", "Greeting=B\nOnly=D\nPlain=F\n"},  // the suffix is compared without regard to case
       {cfg, ".ENG", "Greeting=A\nPlain=F\n"},
       {cfg, "", "Greeting=A\nPlain=F\n"},  // no suffix (a library without text 2980): every key with a dot goes
       {"Title.GER=Eins\ntitle.ger=Zwei\n", ".GER", "Title=Eins\n"},  // of keys in two cases the earlier line wins
-      {"WelcomeMsg=Hello\nWelcomeMsg_0= dear\nWelcomeMsg_2= user\n", ".ENG", "WelcomeMsg=Hello dear user\n"},
       // Numbers, not key order: _9 comes before _10; _24, _01 and pieces of keys with '_' or without a key
       // are no pieces and stay.
       {"Msg=a\nMsg_10=c\nMsg_9=b\nMsg_23=d\nMsg_24=x\nMsg_01=y\nMy_Key=p\nMy_Key_0=q\nLone_0=z\n", ".ENG",
@@ -74,17 +72,7 @@ TEST_F(SetupConfigTest, LanguagePassKeepsTheChosenLanguageThenJoinsContinuationP
   };
   for (const auto& c : cases) EXPECT_EQ(Entries(Localized(c[0], c[1])), c[2]) << c[0] << " with " << c[1];
   EXPECT_TRUE(TakeReports().empty());
-}
-
-TEST_F(SetupConfigTest, SuffixComesFromTheLanguageLibrary) {
-  std::string path = std::string(NORBA_TEST_DIST_DIR) + "\\setupgerman.dll";
-  for (char& c : path) c = c == '/' ? '\\' : c;
-  HMODULE german = LoadLibraryExA(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-  ASSERT_NE(german, nullptr) << path;
-  EXPECT_EQ(Text(LanguageSuffix(german)), ".GER");
-  FreeLibrary(german);
-  // This test program has no text 2980.
-  EXPECT_EQ(Text(LanguageSuffix(GetModuleHandleA(nullptr))), "");
+  EXPECT_EQ(Text(LanguageSuffix(GetModuleHandleA(nullptr))), "") << "this program has no text 2980";
 }
 
 // --- Lookup rule and the key table ---
@@ -93,26 +81,18 @@ TEST_F(SetupConfigTest, DefaultsAreStoredBackAndNumbersAreDecimal) {
   HASH cfg = Localized("NoFinalPopup=\nInstallSkipLicense=abc\nIdBmp=12abc\nDesktopIcon= -3\n", ".ENG");
   EXPECT_EQ(Text(ConfigText(cfg, KEY_SERVICEEXE)), "service.exe");
   EXPECT_EQ(Text(cfg.Get("ServiceExe")), "service.exe");
-  // Explicitly empty is the same as missing.
-  EXPECT_FALSE(ConfigFlag(cfg, KEY_NOFINALPOPUP));
+  // Explicitly empty is the same as missing; not a number is 0, so the page is shown.
+  EXPECT_FALSE(ConfigFlag(cfg, KEY_NOFINALPOPUP) || ConfigFlag(cfg, KEY_INSTALLSKIPLICENSE));
   EXPECT_EQ(Text(cfg.Get("NoFinalPopup")), "0");
-  // Not a number: 0, so the page is shown.
-  EXPECT_FALSE(ConfigFlag(cfg, KEY_INSTALLSKIPLICENSE));
-  EXPECT_EQ(Text(cfg.Get("InstallSkipLicense")), "abc");
   EXPECT_EQ(ConfigNumber(cfg, KEY_IDBMP), 12);
   EXPECT_EQ(ConfigNumber(cfg, KEY_DESKTOPICON), -3);
-  // A key without default is created empty and stays empty.
-  EXPECT_FALSE(ConfigExists(cfg, KEY_APPNAME));
+  // A key without default is created empty.
   EXPECT_EQ(Text(ConfigText(cfg, KEY_APPNAME)), "");
   EXPECT_TRUE(ConfigExists(cfg, KEY_APPNAME));
-  EXPECT_EQ(ConfigNumber(cfg, KEY_INSTALLTYPE), 0);
-
   // AppVersion's default belongs to its reading as a number only.
   EXPECT_EQ(Text(ConfigText(cfg, KEY_APPVERSION)), "");
   EXPECT_DOUBLE_EQ(ConfigDecimal(cfg, KEY_APPVERSION), 4.0);
   EXPECT_EQ(Text(cfg.Get("AppVersion")), "4.00");
-  cfg["AppVersion"] = "7.5";
-  EXPECT_DOUBLE_EQ(ConfigDecimal(cfg, KEY_APPVERSION), 7.5);
   EXPECT_TRUE(TakeReports().empty());
 }
 
@@ -127,50 +107,38 @@ TEST_F(SetupConfigTest, KeyTableNamesEveryKeyOnce) {
 
 // --- The run's files ---
 
+// Junk and huge values as such are the table's (test_hash.cpp); here what the language pass and the lookups
+// make of them.
 TEST_F(SetupConfigTest, BadSetupConfigsGiveCleanResults) {
   SETUPTABLES tables;
   tables.Config["Stale"] = "x";
   EXPECT_FALSE(tables.LoadConfig());  // missing
   EXPECT_EQ(tables.Config.Count(), 0);
 
-  // Binary junk: readable, so it loads; whatever it yields reads cleanly.
   ASSERT_TRUE(Dir.WriteText("setup.cfg", JunkBytes(200000)));
   ASSERT_TRUE(tables.LoadConfig());
   LocalizeKeys(tables.Config, ".GER");
-  EXPECT_GT(tables.Config.Count(), 0);
   for (int i = 0; i < tables.Config.Count(); i++) EXPECT_EQ(Text(tables.Config.GetKey(i)).find('.'), std::string::npos);
   EXPECT_EQ(Text(ConfigText(tables.Config, KEY_SERVICEEXE)), "service.exe");
-  EXPECT_EQ(ConfigNumber(tables.Config, KEY_NOCOPYCOMPLETE), 0);
 
-  // Lines without '=' are skipped (and reported); a 10 MB value survives, also as a number and as pieces.
+  // A 10 MB value survives as text, as number and with a piece.
   std::string big(10 * 1024 * 1024, '7');
-  ASSERT_TRUE(Dir.WriteText("setup.cfg", "no equals sign\r\nIdBmp=" + big + "\r\nIdBmp_0=1\r\nAppName=Kiv\r\n"));
-  TakeReports();
+  ASSERT_TRUE(Dir.WriteText("setup.cfg", "IdBmp=" + big + "\r\nIdBmp_0=1\r\n"));
   ASSERT_TRUE(tables.LoadConfig());
   LocalizeKeys(tables.Config, ".GER");
-  EXPECT_EQ(TakeReports(), std::vector<std::string>{"hashtext: item.Find(\"=\")"});
   EXPECT_EQ(Text(ConfigText(tables.Config, KEY_IDBMP)), big + "1");
   ConfigNumber(tables.Config, KEY_IDBMP);
-  EXPECT_EQ(Text(ConfigText(tables.Config, KEY_APPNAME)), "Kiv");
 }
 
 TEST_F(SetupConfigTest, UnattendedAnswersComeFromTheFirstFileThatLoads) {
   SETUPTABLES tables;
   EXPECT_FALSE(tables.LoadUnattended());
-  EXPECT_EQ(tables.Unattended.Count(), 0);
   EXPECT_EQ(Text(tables.AnswerFile), "");
 
-  ASSERT_TRUE(Dir.WriteText("silentinstall.ini", "2001.PUSH=149\r\n"));
   // A silentsetup.ini that cannot be read counts as absent.
-  ASSERT_TRUE(Dir.MakeFolder("silentsetup.ini"));
+  ASSERT_TRUE(Dir.WriteText("silentinstall.ini", "2001.PUSH=149\r\n") && Dir.MakeFolder("silentsetup.ini"));
   EXPECT_TRUE(tables.LoadUnattended());
-  EXPECT_EQ(Text(tables.AnswerFile), "silentinstall.ini");
-
-  ASSERT_TRUE(RemoveDirectoryA("silentsetup.ini"));
-  ASSERT_TRUE(Dir.WriteText("silentsetup.ini", "2002.PUSH=148\r\n"));
-  EXPECT_TRUE(tables.LoadUnattended());
-  EXPECT_EQ(Text(tables.AnswerFile), "silentsetup.ini");
-  EXPECT_EQ(Entries(tables.Unattended), "2002.PUSH=148\n");
+  EXPECT_EQ(Text(tables.AnswerFile) + ": " + Entries(tables.Unattended), "silentinstall.ini: 2001.PUSH=149\n");
 }
 
 // --- Answer keys ---
@@ -188,30 +156,26 @@ std::string PageAnswers(const HASH& answers, int page) {
   return lines;
 }
 
+// The installation runs record and replay plain answers; here the hard ones: a text with blanks, '=', braces,
+// a line break, a non-ASCII letter and a trailing backslash, an empty dropdown, results of -1 and 0, a result
+// overwritten by a later visit, and page 20051 that must not answer for page 2005.
 TEST_F(SetupConfigTest, RecordedAnswersReplayAfterSaveAndLoad) {
   const char* tricky = " C:\\Programs\\Kiv = {a}\nsecond line \xFC\\";
   SETUPTABLES run;
-  RecordAnswer(run.Recorded, 2005, 301, ANSWER_CHECKBOX, 2);
-  RecordAnswer(run.Recorded, 2005, 402, ANSWER_RADIO, 1);
   RecordAnswer(run.Recorded, 2005, 201, ANSWER_EDIT, tricky);
   RecordAnswer(run.Recorded, 2005, 502, ANSWER_DROPDOWN, -1);
-  RecordAnswer(run.Recorded, 2005, 503, ANSWER_DROPDOWN, 3);
-  // A later visit of page 2005 overwrites its result.
   for (auto [page, result] : {std::pair{2005, 149}, {2006, -1}, {2009, 0}, {2005, 148}})
     RecordResult(run.Recorded, page, result);
   RecordAnswer(run.Recorded, 20051, 7, ANSWER_CHECKBOX, 1);
   ASSERT_TRUE(run.SaveRecorded());
 
-  // A copy named silentsetup.ini repeats the run unattended.
   ASSERT_TRUE(CopyFileA("silentsetup_tmp.ini", "silentsetup.ini", FALSE));
   SETUPTABLES replay;
   ASSERT_TRUE(replay.LoadUnattended());
-  EXPECT_EQ(PageAnswers(replay.Unattended, 2005),
-            "201 3 " + std::string(tricky) + "\n301 1 2\n402 2 1\n502 4 -1\n503 4 3\n");
+  EXPECT_EQ(PageAnswers(replay.Unattended, 2005), "201 3 " + std::string(tricky) + "\n502 4 -1\n");
   for (auto [page, expected] : {std::pair{2005, 148}, {2006, -1}, {2009, 0}}) {
     int result = 42;
-    EXPECT_TRUE(AnswerResult(replay.Unattended, page, &result)) << page;
-    EXPECT_EQ(result, expected);
+    EXPECT_TRUE(AnswerResult(replay.Unattended, page, &result) && result == expected) << page << " " << result;
   }
   // A page without "PUSH" entry: no result, and nothing created.
   const int count = replay.Unattended.Count();
