@@ -78,7 +78,8 @@ std::vector<RequiredText> AllTexts() {
 }
 
 // A control, its kind, which decides how the wizard records and replays it in answer files ("": any kind),
-// and the placeholder the program replaces in its caption, if any.
+// and the placeholder the program replaces in its caption, if any. The controls that the installation runs
+// press, read or answer are left to them.
 struct RequiredControl {
   int id;
   const char* kind;
@@ -90,26 +91,18 @@ const std::vector<RequiredControl> kUsageControls = {
 
 // Every layout but the wizard frame is a page.
 const std::vector<std::pair<UINT, std::vector<RequiredControl>>> kLayouts = {
-    {IDD_WIZARD_FRAME, {{IDC_FRAME_TITLE, "static"}, {IDC_FRAME_SUBTITLE, "static"}, {IDC_FRAME_ICON, "static"},
-                        {IDC_FRAME_HEADER_BAND, "static"}, {IDC_FRAME_PAGE_AREA, "static"}, {IDC_FRAME_HIDDEN, ""},
-                        {IDC_WIZARD_BACK, "push"}, {IDC_WIZARD_NEXT, "push"}, {IDC_WIZARD_CANCEL, "push"}}},
-    {IDD_WELCOME_PAGE, {{IDC_WELCOME_NEW, "radio"}, {IDC_WELCOME_SAME, "radio"}, {IDC_WELCOME_UPDATE, "radio"},
-                        {IDC_WELCOME_NOTE, "static"}}},
-    {IDD_FOLDER_PAGE, {{IDC_FOLDER_EDIT, "edit"}, {IDC_FOLDER_BROWSE, "push"}, {IDC_FOLDER_NOTE, "static"}}},
-    {IDD_AGREEMENT_PAGE,
-     {{IDC_AGREEMENT_TEXT, "readonly"}, {IDC_AGREEMENT_ACCEPT, "check"}, {IDC_AGREEMENT_PRINT, "push"}}},
+    {IDD_WIZARD_FRAME, {{IDC_FRAME_SUBTITLE, "static"}, {IDC_FRAME_PAGE_AREA, "static"}}},
+    {IDD_WELCOME_PAGE, {{IDC_WELCOME_NOTE, "static"}}},
+    {IDD_FOLDER_PAGE, {{IDC_FOLDER_BROWSE, "push"}, {IDC_FOLDER_NOTE, "static"}}},
+    {IDD_AGREEMENT_PAGE, {{IDC_AGREEMENT_TEXT, "readonly"}, {IDC_AGREEMENT_PRINT, "push"}}},
     {IDD_COPY_PAGE, {{IDC_COPY_STATUS, "static"}, {IDC_COPY_PROGRESS, ""}}},
-    {IDD_SHORTCUTS_PAGE, {{IDC_SHORTCUTS_USER_GROUP, "radio"}, {IDC_SHORTCUTS_COMMON_GROUP, "radio"},
-                          {IDC_SHORTCUTS_NO_GROUP, "radio"}, {IDC_SHORTCUTS_DESKTOP, "check"}}},
+    {IDD_SHORTCUTS_PAGE, {}},
     {IDD_ADVERTISE_PAGE, {{IDC_ADVERTISE_HEADLINE, "static", "$PROG"}, {IDC_ADVERTISE_HEADLINE2, "static", "$PROG"},
                           {IDC_ADVERTISE_DESCRIPTION, "static"}, {IDC_ADVERTISE_URL, "push"}}},
     {IDD_FINISH_PAGE, {{IDC_FINISH_TEXT, "static"}, {IDC_FINISH_PICTURE, "static"}}},
-    {IDD_DATAFOLDER_PAGE, {{IDC_DATAFOLDER_PROFILE, "radio", "$(PATH)"}, {IDC_DATAFOLDER_PROGRAM, "radio"},
-                           {IDC_DATAFOLDER_ALLUSERS, "radio"}, {IDC_DATAFOLDER_CUSTOM, "radio"},
-                           {IDC_DATAFOLDER_APPDATA, "radio"}, {IDC_DATAFOLDER_EDIT, "edit"},
-                           {IDC_DATAFOLDER_BROWSE, "push"}}},
+    {IDD_DATAFOLDER_PAGE, {{IDC_DATAFOLDER_PROFILE, "radio", "$(PATH)"}, {IDC_DATAFOLDER_BROWSE, "push"}}},
     {IDD_USAGE_PAGE_GEN6, kUsageControls}, {IDD_USAGE_PAGE, kUsageControls},
-    {IDD_REMOVE_CONFIRM_PAGE, {{IDC_REMOVE_PROGRAM, "radio"}, {IDC_REMOVE_COMPLETE, "radio"}}},
+    {IDD_REMOVE_CONFIRM_PAGE, {{IDC_REMOVE_PROGRAM, "radio"}}},
     {IDD_REMOVE_PROGRESS_PAGE, {{IDC_REMOVE_STATUS, "static"}, {IDC_REMOVE_DONE, "static"}, {IDC_REMOVE_PROGRESS, ""}}},
 };
 
