@@ -4,9 +4,6 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <shlobj.h>
-#include <shlwapi.h>
-
 #include <string>
 #include <vector>
 
@@ -17,7 +14,8 @@
 
 namespace {
 
-STRINGARRAY List(const char* text) { return ListElements(STRING(text, 1252)); }
+STRING Str(const std::string& text) { return STRING(text.c_str(), 1252); }
+STRINGARRAY List(const char* text) { return ListElements(Str(text)); }
 
 TEST(Removal, ListedFilesGoWithTheirEmptiedFoldersProtectedAndOutsideOnesStay) {
   uidriver::ScratchDir dir;
@@ -26,8 +24,7 @@ TEST(Removal, ListedFilesGoWithTheirEmptiedFoldersProtectedAndOutsideOnesStay) {
     ASSERT_TRUE(dir.WriteText(file, "x"));
   STRINGARRAY files = List("bin/a.dll|bin\\sub\\b.dll|keep.ini|conf/keep.ini|own/listed.txt|../outside.txt|"
                            "\\outside.txt|C:outside.txt|d/x.txt|d/gone.txt|e/a.txt|e/keep.ini||own/mine.txt");
-  int deleted = RemoveListedFiles(STRING(dir.Path("app").c_str(), 1252), files, List("Keep.ini|x.dll"));
-  EXPECT_EQ(5, deleted);
+  EXPECT_EQ(5, RemoveListedFiles(Str(dir.Path("app")), files, List("Keep.ini|x.dll")));
   // A folder goes too when the files listed after it in the same folder are missing or protected.
   for (const char* gone : {"app\\bin\\a.dll", "app\\bin\\sub", "app\\bin", "app\\own\\listed.txt", "app\\d", "app\\e"})
     EXPECT_FALSE(dir.Exists(gone)) << gone;
@@ -36,10 +33,10 @@ TEST(Removal, ListedFilesGoWithTheirEmptiedFoldersProtectedAndOutsideOnesStay) {
     EXPECT_TRUE(dir.Exists(kept)) << kept;
 }
 
-TEST(Removal, SystemAndShellFoldersAreNeverEmptied) {
+TEST(Removal, SystemFoldersOwnerNamesAndListEnds) {
   char windows[MAX_PATH];
   GetWindowsDirectoryA(windows, sizeof(windows));
-  std::string programs = OSYS::GetSystemPath(2).c_str();
+  const std::string programs = OSYS::GetSystemPath(2).c_str();
   const struct {
     std::string folder;
     bool system;
@@ -56,13 +53,11 @@ TEST(Removal, SystemAndShellFoldersAreNeverEmptied) {
       {programs + "Norba\\Kiv 8", false},
       {"D:\\Tools\\Kiv", false},
   };
-  for (const auto& c : cases) EXPECT_EQ(c.system, IsSystemFolder(STRING(c.folder.c_str(), 1252))) << c.folder;
-}
-
-TEST(Removal, OwnerNameAndListEnds) {
-  EXPECT_STREQ("Norba", FolderOwner(STRING("KIV8", 1252)).c_str());
-  EXPECT_STREQ("Bridgeway", FolderOwner(STRING("termbridge2", 1252)).c_str());
-  EXPECT_STREQ("Norba", FolderOwner(STRING("TermBridg", 1252)).c_str());
+  for (const auto& c : cases) EXPECT_EQ(c.system, IsSystemFolder(Str(c.folder))) << c.folder;
+  EXPECT_STREQ("Norba", FolderOwner(Str("KIV8")).c_str());
+  EXPECT_STREQ("Bridgeway", FolderOwner(Str("termbridge2")).c_str());
+  EXPECT_STREQ("Norba", FolderOwner(Str("TermBridg")).c_str());
+  // A list ends at its first empty element.
   EXPECT_EQ(2, List("a|b||c").Count());
   EXPECT_EQ(0, List("|a").Count());
   EXPECT_EQ(0, List("").Count());
@@ -75,18 +70,10 @@ std::string SystemPath(int type) {
   return path;
 }
 
-bool KeyExists(HKEY root, const std::string& path) {
-  HKEY key = nullptr;
-  if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
-  RegCloseKey(key);
-  return true;
-}
+bool KeyExists(HKEY root, const std::string& path) { return REGISTRY::KeyExists(root, path.c_str(), nullptr, REGISTRY_READ); }
 
 void SetValue(HKEY root, const std::string& path, const char* name, const std::string& data) {
-  HKEY key = nullptr;
-  ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr));
-  RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()), DWORD(data.size() + 1));
-  RegCloseKey(key);
+  ASSERT_TRUE(REGISTRY(root, path.c_str(), nullptr, REGISTRY_CREATE).WriteString(name, data.c_str())) << path;
 }
 
 std::vector<std::string> gFirewallRemoved;
@@ -123,7 +110,7 @@ TEST(Removal, WholeRemovalOfAPreparedRecord) {
       {"NorbaRemovalUnit", true, 13, "Norba"},  {"NorbaRemovalUnit", true, 0, "Norba"},
       {"TermBridgeUnit", true, 5, "Bridgeway"},
   };
-  const char kUninstall[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
+  const char kRun[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.key) + " complete=" + std::to_string(c.complete) + " data=" + std::to_string(c.datatype));
     const std::string key = c.key + id;
@@ -132,21 +119,20 @@ TEST(Removal, WholeRemovalOfAPreparedRecord) {
     for (const char* file : {"app\\kiv.exe", "app\\bin\\helper.exe", "app\\ADMIN.INI", "app\\mine.txt", "moved\\data.txt"})
       ASSERT_TRUE(dir.WriteText(file, "x"));
     const std::string settings = std::string("Software\\") + c.owner + "\\" + key;
-    const std::string standard = SystemPath(c.datatype ? c.datatype : 5) + "\\" + c.owner + "\\" + key;
-    const std::string datadir = c.datatype ? standard : dir.Path("moved");
-    ASSERT_TRUE(CreateDirectoryA((SystemPath(c.datatype ? c.datatype : 5) + "\\" + c.owner).c_str(), nullptr) ||
-                GetLastError() == ERROR_ALREADY_EXISTS);
+    const std::string owned = SystemPath(c.datatype ? c.datatype : 5) + "\\" + c.owner;
+    const std::string standard = owned + "\\" + key;
+    ASSERT_TRUE(CreateDirectoryA(owned.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS);
     ASSERT_TRUE(CreateDirectoryA(standard.c_str(), nullptr));
     ASSERT_TRUE(CopyFileA(dir.Path("moved\\data.txt").c_str(), (standard + "\\data.txt").c_str(), FALSE));
-    const std::string record = kUninstall + key;
+    const std::string record = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + key;
     SetValue(HKEY_LOCAL_MACHINE, record, "UninstallPath", app);
     SetValue(HKEY_LOCAL_MACHINE, record, "UninstallFiles", "kiv.exe|bin/helper.exe|admin.ini|..\\moved\\data.txt");
     SetValue(HKEY_LOCAL_MACHINE, record, "UninstallProtect", "Admin.ini");
     SetValue(HKEY_LOCAL_MACHINE, record, "UninstallFirewall", "kiv.exe|..\\evil.exe|bin\\helper.exe");
-    SetValue(HKEY_CURRENT_USER, std::string("Software\\Norba\\") + key, "ApplicationDataDir", datadir);
+    SetValue(HKEY_CURRENT_USER, "Software\\Norba\\" + key, "ApplicationDataDir", c.datatype ? standard : dir.Path("moved"));
     SetValue(HKEY_CURRENT_USER, settings, "Theme", "dark");
     SetValue(HKEY_LOCAL_MACHINE, settings, "Licence", "site");
-    SetValue(HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Run", key.c_str(), "kiv.exe");
+    SetValue(HKEY_CURRENT_USER, kRun, key.c_str(), "kiv.exe");
 
     gFirewallRemoved.clear();
     gHookEvents.clear();
@@ -155,7 +141,7 @@ TEST(Removal, WholeRemovalOfAPreparedRecord) {
     services.SetupHook = OldHook;
     services.NewSetupHook = NewHook;
     REMOVALARG arg;
-    arg.KeyName = STRING(key.c_str(), 1252);
+    arg.KeyName = Str(key);
     arg.Complete = c.complete;
     arg.Hidden = true;
     arg.Services = &services;
@@ -163,8 +149,7 @@ TEST(Removal, WholeRemovalOfAPreparedRecord) {
 
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, record));
     STRING autostart;
-    EXPECT_FALSE(REGISTRY(HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Run", nullptr, REGISTRY_READ)
-                     .Read(key.c_str(), autostart));
+    EXPECT_FALSE(REGISTRY(HKEY_CURRENT_USER, kRun, nullptr, REGISTRY_READ).Read(key.c_str(), autostart));
     EXPECT_EQ(gFirewallRemoved, (std::vector<std::string>{app + "\\kiv.exe", app + "\\bin\\helper.exe"}));
     EXPECT_EQ(gHookEvents, (std::vector<std::string>{std::string("11 ") + (c.complete ? "1" : "0"), "old 3 " + app,
                                                      "14 " + app, "old 4 0", "12 0"}));
@@ -177,10 +162,10 @@ TEST(Removal, WholeRemovalOfAPreparedRecord) {
     EXPECT_NE(c.complete, KeyExists(HKEY_CURRENT_USER, settings));
     EXPECT_NE(c.complete, KeyExists(HKEY_LOCAL_MACHINE, settings));
     uidriver::DeleteTree(standard);
-    RemoveDirectoryA((SystemPath(c.datatype ? c.datatype : 5) + "\\" + c.owner).c_str());
-    SHDeleteKeyA(HKEY_CURRENT_USER, (std::string("Software\\Norba\\") + key).c_str());
+    RemoveDirectoryA(owned.c_str());
+    REGISTRY::DeleteKeyTree(HKEY_CURRENT_USER, ("Software\\Norba\\" + key).c_str(), 0);
     for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
-      SHDeleteKeyA(root, settings.c_str());
+      REGISTRY::DeleteKeyTree(root, settings.c_str(), 0);
       RegDeleteKeyA(root, (std::string("Software\\") + c.owner).c_str());  // only when nothing else is in it
     }
   }
