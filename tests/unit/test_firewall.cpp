@@ -94,22 +94,18 @@ class FakeList : public Fake<INetFwAuthorizedApplications> {
     return S_OK;
   }
   HRESULT STDMETHODCALLTYPE Add(INetFwAuthorizedApplication* app) override {
-    Entry entry = static_cast<FakeApplication*>(app)->Get();
-    Entry* existing = Find(entry.image.c_str());
-    if (existing) {
+    const Entry& entry = static_cast<FakeApplication*>(app)->Get();
+    if (Entry* existing = Find(entry.image.c_str()))
       *existing = entry;
-    } else {
+    else
       entries_.push_back(entry);
-    }
     return S_OK;
   }
   HRESULT STDMETHODCALLTYPE Remove(BSTR image) override {
-    for (auto it = entries_.begin(); it != entries_.end(); ++it) {
-      if (_wcsicmp(it->image.c_str(), image) != 0) continue;
-      entries_.erase(it);
-      return S_OK;
-    }
-    return HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
+    Entry* entry = Find(image);
+    if (!entry) return HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
+    entries_.erase(entries_.begin() + (entry - entries_.data()));
+    return S_OK;
   }
   HRESULT STDMETHODCALLTYPE Item(BSTR image, INetFwAuthorizedApplication** app) override {
     Entry* entry = Find(image);

@@ -6,12 +6,10 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
 
-#include "ids.h"
 #include "libraryresources.h"
 #include "ownedwin32.h"
 #include "ui/dialoglayout.h"
@@ -19,32 +17,6 @@
 namespace {
 
 const char* const kLibraries[] = {"setupenglish.dll", "setupgerman.dll", "setupfrench.dll", "setuphungarian.dll"};
-
-const int kRequiredLayouts[] = {IDD_WIZARD_FRAME,     IDD_WELCOME_PAGE,     IDD_FOLDER_PAGE,
-                                IDD_AGREEMENT_PAGE,   IDD_COPY_PAGE,        IDD_SHORTCUTS_PAGE,
-                                IDD_ADVERTISE_PAGE,   IDD_FINISH_PAGE,      IDD_DATAFOLDER_PAGE,
-                                IDD_USAGE_PAGE_GEN6,  IDD_REMOVE_CONFIRM_PAGE, IDD_REMOVE_PROGRESS_PAGE,
-                                IDD_USAGE_PAGE};
-
-// A device context of a control with the control's own font selected.
-class ControlDC {
- public:
-  explicit ControlDC(HWND control) : control_(control), dc_(GetDC(control)) {
-    old_ = SelectObject(dc_, reinterpret_cast<HGDIOBJ>(SendMessageW(control, WM_GETFONT, 0, 0)));
-  }
-  ~ControlDC() {
-    SelectObject(dc_, old_);
-    ReleaseDC(control_, dc_);
-  }
-  ControlDC(const ControlDC&) = delete;
-  ControlDC& operator=(const ControlDC&) = delete;
-  HDC Get() const { return dc_; }
-
- private:
-  HWND control_;
-  HDC dc_;
-  HGDIOBJ old_;
-};
 
 Module Load(const char* file) {
   std::string path = std::string(NORBA_TEST_DIST_DIR) + "\\" + file;
@@ -107,14 +79,16 @@ bool TextArea(HWND control, HDC dc, RECT* area, UINT* flags) {
 std::string Clipping(HWND control) {
   wchar_t text[512] = {};
   if (GetWindowTextW(control, text, 512) == 0) return "";
-  ControlDC dc(control);
+  // A screen-compatible device context with the control's own font selected.
+  MemoryDC dc(CreateCompatibleDC(nullptr));
+  SelectObject(dc.get(), reinterpret_cast<HGDIOBJ>(SendMessageW(control, WM_GETFONT, 0, 0)));
   RECT area;
   UINT flags;
-  if (!TextArea(control, dc.Get(), &area, &flags)) return "";
+  if (!TextArea(control, dc.get(), &area, &flags)) return "";
   const LONG width = area.right - area.left;
   const LONG height = area.bottom - area.top;
   RECT needed = {0, 0, width, 0};
-  DrawTextW(dc.Get(), text, -1, &needed, flags);
+  DrawTextW(dc.get(), text, -1, &needed, flags);
   if (needed.right <= width && needed.bottom <= height) return "";
   std::ostringstream out;
   out << "control " << GetDlgCtrlID(control) << " \"" << Utf8(text) << "\": text " << needed.right << "x"
@@ -122,7 +96,7 @@ std::string Clipping(HWND control) {
   return out.str();
 }
 
-TEST(Layouts, EveryLayoutOfEveryLanguageIsCreatedAndShowsItsTextsWhole) {
+TEST(Layouts, EveryLayoutOfEveryLanguageShowsItsTextsWhole) {
   Window parent(CreateWindowExW(0, L"Static", L"", WS_POPUP, 0, 0, 100, 100, nullptr, nullptr,
                                 GetModuleHandleW(nullptr), nullptr));
   ASSERT_NE(parent.get(), nullptr);
@@ -131,10 +105,7 @@ TEST(Layouts, EveryLayoutOfEveryLanguageIsCreatedAndShowsItsTextsWhole) {
     SCOPED_TRACE(file);
     Module library = Load(file);
     ASSERT_NE(library.get(), nullptr);
-    const std::set<int> ids = LayoutIds(library.get());
-    for (int id : kRequiredLayouts) EXPECT_EQ(ids.count(id), 1u) << "layout " << id << " is missing";
-
-    for (int id : ids) {
+    for (int id : LayoutIds(library.get())) {
       DIALOGLAYOUT layout(library.get(), id);
       Window dialog(CreateDialogIndirectParamW(GetModuleHandleW(nullptr), layout.Get(), parent.get(),
                                                IgnoreMessages, 0));
