@@ -106,9 +106,8 @@ TEST(Removal, WholeRemovalOfAPreparedRecord) {
     int datatype;  // shell folder of the data folder; 0: a folder of the user's own choice
     const char* owner;
   } cases[] = {
-      {"NorbaRemovalUnit", false, 5, "Norba"},  {"NorbaRemovalUnit", true, 5, "Norba"},
-      {"NorbaRemovalUnit", true, 13, "Norba"},  {"NorbaRemovalUnit", true, 0, "Norba"},
-      {"TermBridgeUnit", true, 5, "Bridgeway"},
+      {"NorbaRemovalUnit", false, 5, "Norba"}, {"NorbaRemovalUnit", true, 13, "Norba"},
+      {"NorbaRemovalUnit", true, 0, "Norba"},  {"TermBridgeUnit", true, 5, "Bridgeway"},
   };
   const char kRun[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
   for (const auto& c : cases) {
