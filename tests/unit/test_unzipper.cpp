@@ -1,6 +1,6 @@
 // Tests of the archive reader and the unzip entry on the archives of fixtures/archives: the table and its
 // walk, the protected-files rule, folders, times, options and result codes, damaged archives, and every
-// hostile archive, which must write nothing outside the destination and never move the current folder.
+// kind of hostile archive, which must write nothing outside the destination and never move the current folder.
 #include "install/unzipper.h"
 
 #include <gtest/gtest.h>
@@ -10,15 +10,14 @@
 #include <string>
 #include <vector>
 
-#include "diag/norbaassert.h"
 #include "base/filetree.h"
 #include "base/osys.h"
+#include "diag/norbaassert.h"
 #include "install/unzip.h"
 #include "scratchdir.h"
 
 namespace {
 
-using uidriver::ScratchDir;
 using Entries = std::vector<std::pair<std::string, uint64_t>>;
 using Names = std::vector<std::string>;
 
@@ -56,17 +55,6 @@ Entries Walk(UNZIPPER& archive) {
   return seen;
 }
 
-// Whether a file carries the time of the archive's entries, 15 March 2019 10:20:30 local time, as its
-// creation and its last-write time.
-bool HasArchiveTimes(const std::string& path) {
-  const SYSTEMTIME archived = {2019, 3, 0, 15, 10, 20, 30, 0};
-  FILETIME local, utc;
-  WIN32_FILE_ATTRIBUTE_DATA data = {};
-  return SystemTimeToFileTime(&archived, &local) && LocalFileTimeToFileTime(&local, &utc) &&
-         GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data) &&
-         CompareFileTime(&utc, &data.ftCreationTime) == 0 && CompareFileTime(&utc, &data.ftLastWriteTime) == 0;
-}
-
 class UnzipperTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -80,13 +68,12 @@ class UnzipperTest : public ::testing::Test {
   }
   std::string Dest() const { return Dir.Path("dest"); }
 
-  ScratchDir Dir;
+  uidriver::ScratchDir Dir;
   std::string StartFolder;
 };
 
 TEST_F(UnzipperTest, TableWalkSizesAndArchivesThatCannotBeRead) {
   UNZIPPER basic(Archive("basic.zip").c_str(), "", "");
-  EXPECT_TRUE(basic.IsOpen());
   EXPECT_EQ((Entries{{"readme.txt", 26}, {"config.ini", 24}, {"settings.ini", 26}, {"notes.txt", 25},
                      {"sub/deeper/file.txt", 18}, {"empty.txt", 0}, {"folder/dummy.tmp", 0}, {"onlydir/", 0},
                      {"data/large.bin", 827200}}),
@@ -98,14 +85,15 @@ TEST_F(UnzipperTest, TableWalkSizesAndArchivesThatCannotBeRead) {
   EXPECT_STREQ("", name);
   // The table grows past 250 entries; sizes add up in 64 bits.
   UNZIPPER many(Archive("many.zip").c_str(), "", "");
-  Entries walk = Walk(many);
-  ASSERT_EQ(2000u, walk.size());
-  EXPECT_EQ("many/d19/f1999.txt", walk.back().first);
-  EXPECT_EQ(2000, many.GetCount());
+  EXPECT_EQ(2000u, Walk(many).size());
   UNZIPPER big(Archive("zip64_sizes.zip").c_str(), "", "");
   EXPECT_EQ(6ull << 30, big.GetTotalSize());
   STRING first;
   EXPECT_EQ(3ull << 30, big.First(first));
+  // A name too long for the caller's buffer ends the walk there, with a report, rather than be cut.
+  UNZIPPER longname(Archive("long_name.zip").c_str(), "", "");
+  EXPECT_EQ((Entries{{"first.txt", 24}}), Walk(longname));
+  EXPECT_EQ(Names{"length < namesize"}, gReports);
 
   for (const char* archive : {"missing.zip", "zero.zip", "junk.zip", "truncated.zip", "truncated_tail.zip",
                               "empty_archive.zip", "bad_cd_offset.zip", "bad_cd_record.zip"}) {
@@ -121,56 +109,31 @@ TEST_F(UnzipperTest, TableWalkSizesAndArchivesThatCannotBeRead) {
   EXPECT_EQ(4, overcounted.GetCount());
 }
 
-TEST_F(UnzipperTest, LongNamesAreHandedOutWholeOrNotAtAll) {
-  UNZIPPER archive(Archive("long_name.zip").c_str(), "", "");
-  std::string longname = "longname_" + std::string(291, 'x');
-  STRING name;
-  archive.First(name);
-  archive.Next(name);
-  EXPECT_EQ(longname, Text(name));
-  archive.Next(name);
-  EXPECT_EQ("last.txt", Text(name));
-  // Too long for the caller's buffer: the walk ends there, with a report, rather than cut the name.
-  EXPECT_EQ((Entries{{"first.txt", 24}}), Walk(archive));
-  EXPECT_EQ(Names{"length < namesize"}, gReports);
-  // The name cannot be written whole below any folder: refused, nothing shortened appears.
-  EXPECT_FALSE(archive.ExtractFile(longname.c_str(), Dest().c_str()));
-  EXPECT_TRUE(Tree(Dest()).empty());
-}
-
 // An existing file is kept only when a protected item names it; a replaced one loses its read-only mark.
+// "<NULL>" as the ask list asks for nothing.
 TEST_F(UnzipperTest, ProtectedItemsKeepExistingFilesOnly) {
-  const char kProtected[] = " *.ini |NOTES.TXT;ignored|sub\\deeper\\file.txt";
   const struct {
-    const char* asklist;
     const char* protectedlist;
     const char* entry;
-    bool existed, kept;
+    bool kept;
   } cases[] = {
-      {"", kProtected, "config.ini", true, true},
-      {"", kProtected, "settings.ini", false, false},
-      {"", kProtected, "notes.txt", true, true},
-      {"", kProtected, "sub/deeper/file.txt", true, true},
-      // An empty item ends the lists; "<NULL>" matches nothing.
-      {"<NULL>", "notes.txt||config.ini", "config.ini", true, false},
-      {"<NULL>", "notes.txt||config.ini", "notes.txt", true, true},
-      {"<NULL>", "<NULL>", "notes.txt", true, false},
+      {" NOTES.TXT;ignored |sub\\deeper\\file.txt", "notes.txt", true},
+      {" NOTES.TXT;ignored |sub\\deeper\\file.txt", "sub/deeper/file.txt", true},
+      {"notes.txt||config.ini", "config.ini", false},  // an empty item ends the list
+      {"<NULL>", "notes.txt", false},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.protectedlist) + " " + c.entry);
     std::string relative = std::string("dest\\") + c.entry;
     std::replace(relative.begin(), relative.end(), '/', '\\');
-    const std::string file = Dir.Path(relative);
-    if (c.existed) {
-      ASSERT_TRUE(Dir.WriteText(relative, "old"));
-      ASSERT_TRUE(SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_READONLY));
-    }
-    UNZIPPER archive(Archive("basic.zip").c_str(), c.asklist, c.protectedlist);
+    ASSERT_TRUE(Dir.WriteText(relative, "old"));
+    ASSERT_TRUE(SetFileAttributesA(Dir.Path(relative).c_str(), FILE_ATTRIBUTE_READONLY));
+    UNZIPPER archive(Archive("basic.zip").c_str(), "<NULL>", c.protectedlist);
     bool goahead = c.kept;
     EXPECT_TRUE(archive.ExtractFile(c.entry, Dest().c_str(), &goahead));
     EXPECT_EQ(!c.kept, goahead);
     EXPECT_EQ(c.kept, Dir.ReadText(relative) == "old");
-    EXPECT_EQ(c.kept && c.existed, (GetFileAttributesA(file.c_str()) & FILE_ATTRIBUTE_READONLY) != 0);
+    EXPECT_EQ(c.kept, (GetFileAttributesA(Dir.Path(relative).c_str()) & FILE_ATTRIBUTE_READONLY) != 0);
     uidriver::DeleteTree(Dest());
   }
 }
@@ -181,23 +144,27 @@ TEST_F(UnzipperTest, ExtractionMakesFoldersAndKeepsTimesAndSizes) {
   UNZIPPER archive(Archive("basic.zip").c_str(), "readme.txt;Read me", "");
   STRING name;
   for (archive.First(name); name.IsNotEmpty(); archive.Next(name)) {
-    SCOPED_TRACE(Text(name));
     bool goahead = false;
-    EXPECT_TRUE(archive.ExtractFile(name.c_str(), dest.c_str(), &goahead));
-    EXPECT_TRUE(goahead);  // nothing existed, so nothing was asked
+    EXPECT_TRUE(archive.ExtractFile(name.c_str(), dest.c_str(), &goahead)) << Text(name);
+    EXPECT_TRUE(goahead) << Text(name);  // nothing existed, so nothing was asked
   }
   EXPECT_EQ((Names{"config.ini", "data", "data\\large.bin", "empty.txt", "folder", "folder\\dummy.tmp", "notes.txt",
                    "onlydir", "readme.txt", "settings.ini", "sub", "sub\\deeper", "sub\\deeper\\file.txt"}),
             Tree(dest));
-  EXPECT_EQ(0, FILENAME(Dir.Path("dest\\inner\\empty.txt").c_str()).Size());
-  EXPECT_EQ(827200, FILENAME(Dir.Path("dest\\inner\\data\\large.bin").c_str()).Size());
-  EXPECT_TRUE(HasArchiveTimes(dest + "\\readme.txt"));
-  EXPECT_TRUE(HasArchiveTimes(dest + "\\sub\\deeper\\file.txt"));
+  EXPECT_EQ("", Dir.ReadText("dest\\inner\\empty.txt"));
+  EXPECT_EQ(827200u, Dir.ReadText("dest\\inner\\data\\large.bin").size());
+  // The archive's time, 15 March 2019 10:20:30 local time, is the file's creation and last-write time.
+  const SYSTEMTIME archived = {2019, 3, 0, 15, 10, 20, 30, 0};
+  FILETIME local, utc;
+  WIN32_FILE_ATTRIBUTE_DATA data = {};
+  ASSERT_TRUE(SystemTimeToFileTime(&archived, &local) && LocalFileTimeToFileTime(&local, &utc));
+  ASSERT_TRUE(GetFileAttributesExA((dest + "\\sub\\deeper\\file.txt").c_str(), GetFileExInfoStandard, &data));
+  EXPECT_EQ(0, CompareFileTime(&utc, &data.ftCreationTime));
+  EXPECT_EQ(0, CompareFileTime(&utc, &data.ftLastWriteTime));
   // The destination is looked up once per walk; gone since, it is made again. Out of walk order an entry
   // is still found by name, ignoring case and the kind of slash.
   for (const char* again : {"readme.txt", "SUB\\DEEPER\\FILE.TXT"}) {
     FILETREE::DeleteTree(Dir.Path("dest").c_str(), "*", true);
-    ASSERT_FALSE(Dir.Exists("dest"));
     EXPECT_TRUE(archive.ExtractFile(again, dest.c_str())) << again;
   }
   EXPECT_EQ("Two levels down.\r\n", Dir.ReadText("dest\\inner\\sub\\deeper\\file.txt"));
@@ -223,9 +190,9 @@ TEST_F(UnzipperTest, DamagedEntriesFailWithoutFilesWhereTheyCanBeCaughtEarly) {
 
 TEST_F(UnzipperTest, UnzipResultCodesAndOptions) {
   const std::string basic = Archive("basic.zip");
-  ASSERT_TRUE(Dir.MakeFolder("dest"));
+  for (const char* folder : {"dest", "flat", "damaged"}) ASSERT_TRUE(Dir.MakeFolder(folder));
   EXPECT_EQ(0, unzip(1, nullptr));
-  std::vector<std::pair<std::vector<std::string>, int>> cases = {
+  const std::pair<std::vector<std::string>, int> cases[] = {
       {{}, 0},
       {{"-o"}, 1},
       {{Archive("missing.zip")}, 1},
@@ -233,6 +200,10 @@ TEST_F(UnzipperTest, UnzipResultCodesAndOptions) {
       {{"-o", basic, "nothere.txt", "-d", Dest()}, 2},
       {{"-l", basic}, 0},
       {{"-V", Archive("many.zip")}, 0},
+      {{"-l", Archive("junk.zip")}, 1},
+      {{"-l", Archive("bad_cd_count.zip")}, 1},
+      {{Archive("bad_cd_record.zip"), "-d", Dir.Path("damaged")}, 1},
+      {{Archive("bad_local_offset.zip"), "-d", Dir.Path("damaged")}, 1},
       // minizip is built without decryption: a password opens only the entries that need none.
       {{Archive("encrypted.zip"), "secret.txt", "-d", Dest()}, 1},
       {{"-p", "norba", Archive("encrypted.zip"), "secret.txt", "-d", Dest()}, 1},
@@ -242,25 +213,13 @@ TEST_F(UnzipperTest, UnzipResultCodesAndOptions) {
       // -e drops the stored folders; the folder option may come first and its value is no archive name.
       {{"-d", Dir.Path("flat"), "-eo", basic}, 0},
   };
-  for (const char* name : {"zero.zip", "junk.zip", "truncated.zip", "truncated_tail.zip", "bad_cd_offset.zip",
-                           "bad_cd_count.zip", "bad_cd_record.zip"})
-    cases.push_back({{"-l", Archive(name)}, 1});
-  for (const char* name : {"zero.zip", "junk.zip", "truncated.zip", "truncated_tail.zip", "bad_cd_offset.zip",
-                           "bad_cd_record.zip", "crc.zip", "bad_deflate.zip", "bad_local_offset.zip"})
-    cases.push_back({{Archive(name), "-d", Dir.Path("damaged")}, 1});
-  ASSERT_TRUE(Dir.MakeFolder("flat") && Dir.MakeFolder("damaged"));
-  for (const auto& c : cases) {
-    std::string line;
-    for (const std::string& argument : c.first) line += argument + " ";
-    EXPECT_EQ(c.second, Unzip(c.first)) << line;
-  }
+  for (const auto& c : cases) EXPECT_EQ(c.second, Unzip(c.first)) << ::testing::PrintToString(c.first);
   EXPECT_EQ((Names{"plain.txt", "sub", "sub\\deeper", "sub\\deeper\\file.txt"}), Tree(Dest()));
-  EXPECT_TRUE(HasArchiveTimes(Dest() + "\\sub\\deeper\\file.txt"));
   EXPECT_EQ((Names{"config.ini", "dummy.tmp", "empty.txt", "file.txt", "large.bin", "notes.txt", "readme.txt",
                    "settings.ini"}),
             Tree(Dir.Path("flat")));
-  // Left behind: the files whose damage showed only after writing, and the sound entry before a bad one.
-  EXPECT_EQ((Names{"a.txt", "broken.txt", "crc.txt"}), Tree(Dir.Path("damaged")));
+  // Damaged data end the walk; the sound entry before them stays.
+  EXPECT_EQ(Names{"a.txt"}, Tree(Dir.Path("damaged")));
 
   // Without a folder the current one takes the files; the encrypted entry needs the password.
   ASSERT_TRUE(Dir.MakeFolder("here"));
@@ -271,29 +230,22 @@ TEST_F(UnzipperTest, UnzipResultCodesAndOptions) {
   EXPECT_EQ(Names{"plain.txt"}, Tree(Dir.Path("here")));
 }
 
-// Every hostile archive holds first.txt, the hostile entry (as the walk hands it out, '\' turned into '/')
-// and last.txt.
+// One archive of each kind of hostility. Each holds first.txt, the hostile entry (as the walk hands it out,
+// '\' turned into '/') and last.txt.
 const struct {
   const char* archive;
-  const char* entry;
+  std::string entry;
 } kHostile[] = {
-    {"abs_slash.zip", "/norba_abs_slash.txt"},
     {"abs_backslash.zip", "/norba_abs_backslash.txt"},
     {"drive_relative.zip", "C:norba_drive_relative.txt"},
-    {"drive_absolute.zip", "C:/norba_drive_absolute.txt"},
-    {"drive_forward.zip", "C:/norba_drive_forward.txt"},
     {"unc.zip", "//server/share/norba_unc.txt"},
-    {"dotdot_slash.zip", "../norba_dotdot_slash.txt"},
-    {"dotdot_backslash.zip", "../norba_dotdot_backslash.txt"},
     {"dotdot_inner.zip", "a/b/../../../norba_dotdot_inner.txt"},
-    {"dotdot_mixed.zip", "a/../../norba_dotdot_mixed.txt"},
     {"dotdot_folder.zip", "../norba_dotdot_folder/"},
     {"dots_only.zip", "sub/.../norba_dots.txt"},
     {"colon_stream.zip", "first.txt:norba_stream"},
-    {"device_con.zip", "CON"},
     {"device_nul.zip", "sub/nul.txt"},
-    {"nul_byte.zip", "norba_nul.txt"},
-    {"long_name.zip", nullptr},
+    {"nul_byte.zip", std::string("norba_nul.txt\0../../norba_nul_escape.txt", 40)},
+    {"long_name.zip", "longname_" + std::string(291, 'x')},  // whole, though no folder can take it
 };
 
 // Whatever a hostile archive holds, through the reader or through unzip with and without folders, a folder
@@ -310,24 +262,17 @@ TEST_F(UnzipperTest, HostileEntriesAreRefusedAndNothingLandsOutside) {
     SCOPED_TRACE(h.archive);
     UNZIPPER archive(Archive(h.archive).c_str(), "", "*.txt");
     STRING name;
-    int failed = 0;
+    Names refused;
     for (archive.First(name); name.IsNotEmpty(); archive.Next(name)) {
-      const bool harmless = name == "first.txt" || name == "last.txt";
-      bool ok = archive.ExtractFile(name.c_str(), dest.c_str());
-      failed += !ok;
-      EXPECT_EQ(!ok, archive.LastFailureIsPermanent()) << Text(name);
-      EXPECT_EQ(ok, harmless) << Text(name);
-      if (h.entry && !harmless) {
-        EXPECT_STREQ(h.entry, name.c_str());
-      }
+      if (archive.ExtractFile(name.c_str(), dest.c_str())) continue;
+      refused.push_back(Text(name));
+      EXPECT_TRUE(archive.LastFailureIsPermanent());
     }
-    EXPECT_EQ(1, failed);
+    EXPECT_EQ(Names{h.entry}, refused);
     expectOnlyTheHarmlessFiles();
     // unzip counts the hostile entry as failed and goes on.
     EXPECT_EQ(1, Unzip({"-o", Archive(h.archive), "-d", dest}));
-    if (h.entry) {
-      EXPECT_NE(0, Unzip({"-o", Archive(h.archive), h.entry, "-d", dest}));
-    }
+    EXPECT_NE(0, Unzip({"-o", Archive(h.archive), h.entry, "-d", dest}));
     EXPECT_EQ(1, Unzip({"-eo", Archive(h.archive), "-d", dest})) << "without folders";
     expectOnlyTheHarmlessFiles();
     uidriver::DeleteTree(dest);
