@@ -5,8 +5,10 @@
 #include <shlobj.h>
 #include <windows.h>
 
+#include <array>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "base/hash.h"
 #include "base/registry.h"
@@ -14,61 +16,44 @@
 #include "setup/agreementtext.h"
 #include "setup/runrules.h"
 #include "setup/welcomerules.h"
+#include "testregistrykey.h"
 #include "uidriver.h"
-
-using uidriver::ScratchDir;
 
 namespace {
 
 std::string Text(const STRING& s) { return std::string(s.GetBuffer() ? s.GetBuffer() : "", s.Length()); }
 STRING Str(const std::string& s) { return STRING(s.c_str(), 1252); }
 
-// A key below HKEY_LOCAL_MACHINE of the test's own name, with everything below it deleted at the end.
-struct TestKey {
-  const std::string Path;
-  ~TestKey() { Clear(); }
-  void Clear() const { REGISTRY::DeleteKeyTree(HKEY_LOCAL_MACHINE, Path.c_str(), 0); }
-  // A string value of the key or of a key below it ("" for the key itself).
-  bool Set(const std::string& below, const char* name, const std::string& data) const {
-    return REGISTRY(HKEY_LOCAL_MACHINE, Path.c_str(), below.c_str(), REGISTRY_CREATE).WriteString(name, data.c_str());
-  }
-};
-
-std::string UniqueName(const char* prefix) {
-  return std::string(prefix) + std::to_string(GetCurrentProcessId()) + "_" + std::to_string(GetTickCount());
+bool WriteValue(const std::string& key, const std::string& name, const std::string& data) {
+  return REGISTRY(HKEY_LOCAL_MACHINE, key.c_str(), nullptr, REGISTRY_CREATE).WriteString(name.c_str(), data.c_str());
 }
 
+// An earlier installation's folder counts only while it exists (an existing one: end-to-end installation test).
 TEST(ProposedFolderTest, EarlierInstallationElseInstallPath) {
-  ScratchDir dir;
-  ASSERT_TRUE(dir.MakeFolder("earlier"));
-  const std::string inikey = UniqueName("NorbaRulesTest_");
-  const TestKey record{"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + inikey};
-  char path[MAX_PATH] = {};
-  SHGetFolderPathA(nullptr, CSIDL_PROGRAM_FILES, nullptr, SHGFP_TYPE_CURRENT, path);
-  const std::string programs = path;
+  const std::string inikey = "NorbaRulesTest_" + std::to_string(GetCurrentProcessId());
+  const std::string record = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + inikey;
+  char programs[MAX_PATH] = {};
+  SHGetFolderPathA(nullptr, CSIDL_PROGRAM_FILES, nullptr, SHGFP_TYPE_CURRENT, programs);
   const struct {
-    const char* what;
     const char* uninstallpath;  // null: no record
     const char* installpath;
     std::string folder;
   } cases[] = {
-      {"an existing earlier folder wins", "earlier", "*D:\\Tools\\Kiv", dir.Path("earlier")},
-      {"a deleted earlier folder is ignored", "deleted", "*D:\\Tools\\Kiv", "D:\\Tools\\Kiv"},
-      {"an empty record value is ignored", "", "\\Kiv", programs + "\\Kiv"},
-      {"below the program-files folder", nullptr, "\\Kiv", programs + "\\Kiv"},
-      {"the program-files folder itself", nullptr, "", programs},
+      {"C:\\norba-deleted-folder", "*D:\\Tools\\Kiv", "D:\\Tools\\Kiv"},
+      {"", "\\Kiv", std::string(programs) + "\\Kiv"},
+      {nullptr, "", programs},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.what);
-    record.Clear();
+    REGISTRY::DeleteKeyTree(HKEY_LOCAL_MACHINE, record.c_str(), 0);
     if (c.uninstallpath) {
-      ASSERT_TRUE(record.Set("", "UninstallPath", *c.uninstallpath ? dir.Path(c.uninstallpath) : ""));
+      ASSERT_TRUE(WriteValue(record, "UninstallPath", c.uninstallpath));
     }
     HASH config;
     config["IniKey"] = inikey.c_str();
     config["InstallPath"] = c.installpath;
-    EXPECT_EQ(c.folder, Text(ProposedFolder(config)));
+    EXPECT_EQ(c.folder, Text(ProposedFolder(config))) << c.installpath;
   }
+  REGISTRY::DeleteKeyTree(HKEY_LOCAL_MACHINE, record.c_str(), 0);
 }
 
 TEST(WelcomeRulesTest, VersionsCompareWithTheLeadingZeroRule) {
@@ -77,8 +62,7 @@ TEST(WelcomeRulesTest, VersionsCompareWithTheLeadingZeroRule) {
     const char* own;
     int order;  // sign of the comparison
   } cases[] = {
-      {"8.01", "8.10", -1}, {"8.01", "10.00", -1}, {"10.00", "9.50", 1}, {"9.5", "10.0", -1}, {"8.10", "8.10", 0},
-      {"8.1a", "8.1A", 0},  {"", "8.00", -1},      {"8.00", "", 1},
+      {"8.01", "10.00", -1}, {"10.00", "9.50", 1}, {"8.1a", "8.1A", 0}, {"", "8.00", -1}, {"8.00", "", 1},
       // No "." in second place, no "0" in front: compared as they are.
       {"8", "10", 1}, {"10.5", "10.40", 1},
   };
@@ -130,7 +114,7 @@ TEST(TextRulesTest, DatedWarningAgreementWrapAndRecord) {
 }
 
 TEST(DeleteAfterExtractTest, DeletesOnlyFilesOfTheInstallationFolder) {
-  ScratchDir dir;
+  uidriver::ScratchDir dir;
   const struct {
     const char* file;  // below the scratch folder; the installation folder is "target"
     bool deleted;
@@ -149,47 +133,34 @@ TEST(DeleteAfterExtractTest, DeletesOnlyFilesOfTheInstallationFolder) {
 }
 
 TEST(PrerequisiteTest, Dao360IsFoundWhereTheRegistryPointsAndAsALibrary) {
-  ScratchDir dir;
+  uidriver::ScratchDir dir;
   // A real library under the names the search looks for (this program's own file), and a file that is not one.
   char self[MAX_PATH] = {};
   GetModuleFileNameA(nullptr, self, MAX_PATH);
   ASSERT_TRUE(dir.CopyFileTo(self, "shared\\DAO\\dao360.dll"));
   ASSERT_TRUE(dir.CopyFileTo(self, "dao\\dao360.dll"));
   ASSERT_TRUE(dir.WriteText("text\\dao360.dll", "not a library"));
-  const TestKey tools{UniqueName("Software\\NorbaRulesTest_")};
-  const std::string found = dir.Path("dao\\dao360.dll");
+  const std::string shared = dir.Path("shared"), inshared = dir.Path("shared\\DAO\\dao360.dll");
+  const std::string found = dir.Path("dao\\dao360.dll"), dao350 = dir.Path("dao\\dao350.dll");
   const struct {
-    const char* what;
-    const char* below;
-    const char* value;
-    std::string data;
-    const char* below2;  // a second "Path" value, looked at later in the search, or null
-    std::string data2;
+    std::vector<std::array<std::string, 3>> values;  // key below the test's key, value name, data
     std::string result;
   } cases[] = {
-      {"nothing registered", "", "Unrelated", "x", nullptr, "", ""},
-      {"the shared files folder", "", "SharedFilesDir", dir.Path("shared"), nullptr, "",
-       dir.Path("shared\\DAO\\dao360.dll")},
-      {"the shared files folder ending in \\", "", "SharedFilesDir", dir.Path("shared") + "\\", nullptr, "",
-       dir.Path("shared\\DAO\\dao360.dll")},
-      {"a shared folder without DAO, then dao360.dll's path", "", "SharedFilesDir", dir.Path("dao"), "dao360.dll",
-       found, found},
-      {"dao360.dll's path", "dao360.dll", "Path", found, nullptr, "", found},
-      {"dao360.dll's path is no library", "dao360.dll", "Path", dir.Path("text\\dao360.dll"), nullptr, "", ""},
-      {"a missing dao360.dll is not replaced by 3.5's", "dao360.dll", "Path", dir.Path("none\\dao360.dll"),
-       "dao350.dll", dir.Path("dao\\dao350.dll"), ""},
-      {"3.5's path with 350 made 360", "dao350.dll", "Path", dir.Path("dao\\dao350.dll"), nullptr, "", found},
-      {"3.5's DAO350 subkey", "dao350.dll\\DAO350", "Path", dir.Path("dao\\dao350.dll"), nullptr, "", found},
-      {"the substitution minds letter case", "dao350.dll", "Path", dir.Path("dao\\DAO350.DLL"), nullptr, "", ""},
+      {{{"", "Unrelated", "x"}}, ""},
+      {{{"", "SharedFilesDir", shared}}, inshared},
+      {{{"", "SharedFilesDir", shared + "\\"}}, inshared},
+      {{{"", "SharedFilesDir", dir.Path("dao")}, {"dao360.dll", "Path", found}}, found},  // no DAO below it
+      {{{"dao360.dll", "Path", found}}, found},
+      {{{"dao360.dll", "Path", dir.Path("text\\dao360.dll")}}, ""},
+      {{{"dao360.dll", "Path", dir.Path("none\\dao360.dll")}, {"dao350.dll", "Path", dao350}}, ""},  // 3.5 not asked
+      {{{"dao350.dll", "Path", dao350}}, found},
+      {{{"dao350.dll\\DAO350", "Path", dao350}}, found},
+      {{{"dao350.dll", "Path", dir.Path("dao\\DAO350.DLL")}}, ""},  // the substitution minds letter case
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.what);
-    tools.Clear();
-    ASSERT_TRUE(tools.Set(c.below, c.value, c.data));
-    if (c.below2) {
-      ASSERT_TRUE(tools.Set(c.below2, "Path", c.data2));
-    }
-    EXPECT_EQ(c.result, Text(FindDao360(tools.Path.c_str())));
+    regtest::TestKey tools(HKEY_LOCAL_MACHINE);
+    for (const auto& value : c.values) ASSERT_TRUE(WriteValue(tools.Path(value[0]), value[1], value[2]));
+    EXPECT_EQ(c.result, Text(FindDao360(tools.Path().c_str()))) << "case " << &c - cases;
   }
 }
 
@@ -201,8 +172,8 @@ TEST(PrerequisiteTest, CheckDllListsAndWindowsVersions) {
     int windowsversion;
     bool met;
   } cases[] = {
-      {"", 3, true},          {"msvcrt|other.dll", 3, true},  {"dao360", 4, true},        {"DAO360", 9, true},
-      {"dao360", 3, daohere}, {" Dao360 |other", 1, daohere}, {"other||dao360", 3, true}, {"|dao360", 3, true},
+      {"", 3, true}, {"msvcrt|other.dll", 3, true}, {"dao360", 4, true}, {"other||dao360", 3, true}, {"|dao360", 3, true},
+      {"dao360", 3, daohere}, {" Dao360 |other", 1, daohere},
   };
   for (const auto& c : cases)
     EXPECT_EQ(c.met, CheckRequiredLibraries(c.checkdll, c.windowsversion)) << c.checkdll << " on " << c.windowsversion;
