@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include "ownedwin32.h"
+
 class CountingWindow {
  public:
   CountingWindow() {
@@ -12,17 +14,13 @@ class CountingWindow {
     windowclass.hInstance = GetModuleHandleA(nullptr);
     windowclass.lpszClassName = "NorbaTestCountingWindow";
     RegisterClassA(&windowclass);  // fails harmlessly when an earlier window registered it
-    window_ = CreateWindowA(windowclass.lpszClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                            windowclass.hInstance, nullptr);
-    if (window_) SetWindowLongPtrA(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&count_));
+    window_.reset(CreateWindowA(windowclass.lpszClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                windowclass.hInstance, nullptr));
+    if (window_) SetWindowLongPtrA(window_.get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&count_));
   }
-  ~CountingWindow() {
-    if (window_) DestroyWindow(window_);
-  }
-  CountingWindow(const CountingWindow&) = delete;
-  CountingWindow& operator=(const CountingWindow&) = delete;
+  CountingWindow(CountingWindow&&) = delete;  // the window keeps the counter's address
 
-  HWND Get() const { return window_; }
+  HWND Get() const { return window_.get(); }
   int Count() const { return count_; }
 
  private:
@@ -32,6 +30,6 @@ class CountingWindow {
     return 42;
   }
 
-  HWND window_ = nullptr;
   int count_ = 0;
+  Window window_;
 };

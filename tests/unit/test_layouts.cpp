@@ -9,9 +9,7 @@
 #include <set>
 #include <sstream>
 #include <string>
-#include <vector>
 
-#include "ids.h"
 #include "libraryresources.h"
 #include "ownedwin32.h"
 #include "ui/dialoglayout.h"
@@ -20,51 +18,14 @@ namespace {
 
 const char* const kLibraries[] = {"setupenglish.dll", "setupgerman.dll", "setupfrench.dll", "setuphungarian.dll"};
 
-const int kRequiredLayouts[] = {IDD_WIZARD_FRAME,     IDD_WELCOME_PAGE,     IDD_FOLDER_PAGE,
-                                IDD_AGREEMENT_PAGE,   IDD_COPY_PAGE,        IDD_SHORTCUTS_PAGE,
-                                IDD_ADVERTISE_PAGE,   IDD_FINISH_PAGE,      IDD_DATAFOLDER_PAGE,
-                                IDD_USAGE_PAGE_GEN6,  IDD_REMOVE_CONFIRM_PAGE, IDD_REMOVE_PROGRESS_PAGE,
-                                IDD_USAGE_PAGE};
-
-// A device context of a control with the control's own font selected.
-class ControlDC {
- public:
-  explicit ControlDC(HWND control) : control_(control), dc_(GetDC(control)) {
-    old_ = SelectObject(dc_, reinterpret_cast<HGDIOBJ>(SendMessageW(control, WM_GETFONT, 0, 0)));
-  }
-  ~ControlDC() {
-    SelectObject(dc_, old_);
-    ReleaseDC(control_, dc_);
-  }
-  ControlDC(const ControlDC&) = delete;
-  ControlDC& operator=(const ControlDC&) = delete;
-  HDC Get() const { return dc_; }
-
- private:
-  HWND control_;
-  HDC dc_;
-  HGDIOBJ old_;
-};
-
-Module Load(const char* file) {
-  std::string path = std::string(NORBA_TEST_DIST_DIR) + "\\" + file;
-  std::replace(path.begin(), path.end(), '/', '\\');
-  return Module(LoadLibraryA(path.c_str()));
-}
-
 INT_PTR CALLBACK IgnoreMessages(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
-
-std::string Utf8(const std::wstring& text) {
-  std::string out(text.size() * 3 + 1, '\0');
-  int length = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), &out[0],
-                                   static_cast<int>(out.size()), nullptr, nullptr);
-  out.resize(static_cast<size_t>(std::max(length, 0)));
-  return out;
-}
 
 // Where a control draws its caption and how: the rectangle left for the text and the DrawText flags.
 // False for controls without a caption to check (pictures, frames, group boxes, edits, lists).
 bool TextArea(HWND control, HDC dc, RECT* area, UINT* flags) {
+  // Buttons whose caption follows a check mark box.
+  static const std::set<LONG> kMarked = {BS_CHECKBOX,   BS_AUTOCHECKBOX, BS_3STATE,
+                                         BS_AUTO3STATE, BS_RADIOBUTTON,  BS_AUTORADIOBUTTON};
   wchar_t cls[32] = {};
   GetClassNameW(control, cls, 32);
   const LONG style = GetWindowLongW(control, GWL_STYLE);
@@ -82,73 +43,67 @@ bool TextArea(HWND control, HDC dc, RECT* area, UINT* flags) {
   }
   if (lstrcmpiW(cls, L"Button") != 0) return false;
   *flags |= tall && (style & BS_MULTILINE) ? DT_WORDBREAK : DT_SINGLELINE;
-  switch (style & BS_TYPEMASK) {
-    case BS_PUSHBUTTON:
-    case BS_DEFPUSHBUTTON:  // the 3-D edge takes its width on each side
-      InflateRect(area, -GetSystemMetrics(SM_CXEDGE), -GetSystemMetrics(SM_CYEDGE));
-      return true;
-    case BS_CHECKBOX:
-    case BS_AUTOCHECKBOX:
-    case BS_3STATE:
-    case BS_AUTO3STATE:
-    case BS_RADIOBUTTON:
-    case BS_AUTORADIOBUTTON: {  // the check mark box comes first, then a gap (a digit wide: rather too much)
-      INT digit = 0;
-      GetCharWidth32W(dc, L'0', L'0', &digit);
-      area->left += GetSystemMetrics(SM_CXMENUCHECK) + digit;
-      return true;
-    }
-    default:
-      return false;
+  const LONG type = style & BS_TYPEMASK;
+  if (type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON) {
+    // The 3-D edge takes its width on each side.
+    InflateRect(area, -GetSystemMetrics(SM_CXEDGE), -GetSystemMetrics(SM_CYEDGE));
+    return true;
   }
+  if (!kMarked.count(type)) return false;
+  // The check mark box comes first, then a gap (a digit wide: rather too much).
+  INT digit = 0;
+  GetCharWidth32W(dc, L'0', L'0', &digit);
+  area->left += GetSystemMetrics(SM_CXMENUCHECK) + digit;
+  return true;
 }
 
 // "" when the caption fits its control; else what is cut off, with the text's and the control's size.
-std::string Clipping(HWND control) {
+std::wstring Clipping(HWND control) {
   wchar_t text[512] = {};
-  if (GetWindowTextW(control, text, 512) == 0) return "";
-  ControlDC dc(control);
+  if (GetWindowTextW(control, text, 512) == 0) return L"";
+  // A screen-compatible device context with the control's own font selected.
+  MemoryDC dc(CreateCompatibleDC(nullptr));
+  SelectObject(dc.get(), reinterpret_cast<HGDIOBJ>(SendMessageW(control, WM_GETFONT, 0, 0)));
   RECT area;
   UINT flags;
-  if (!TextArea(control, dc.Get(), &area, &flags)) return "";
+  if (!TextArea(control, dc.get(), &area, &flags)) return L"";
   const LONG width = area.right - area.left;
   const LONG height = area.bottom - area.top;
   RECT needed = {0, 0, width, 0};
-  DrawTextW(dc.Get(), text, -1, &needed, flags);
-  if (needed.right <= width && needed.bottom <= height) return "";
-  std::ostringstream out;
-  out << "control " << GetDlgCtrlID(control) << " \"" << Utf8(text) << "\": text " << needed.right << "x"
-      << needed.bottom << " px, room " << width << "x" << height << " px";
+  DrawTextW(dc.get(), text, -1, &needed, flags);
+  if (needed.right <= width && needed.bottom <= height) return L"";
+  std::wostringstream out;
+  out << L"control " << GetDlgCtrlID(control) << L" \"" << text << L"\": text " << needed.right << L"x"
+      << needed.bottom << L" px, room " << width << L"x" << height << L" px";
   return out.str();
 }
 
-TEST(Layouts, EveryLayoutOfEveryLanguageIsCreatedAndShowsItsTextsWhole) {
+TEST(Layouts, EveryLayoutOfEveryLanguageShowsItsTextsWhole) {
   Window parent(CreateWindowExW(0, L"Static", L"", WS_POPUP, 0, 0, 100, 100, nullptr, nullptr,
                                 GetModuleHandleW(nullptr), nullptr));
   ASSERT_NE(parent.get(), nullptr);
-  std::vector<std::string> clipped;
+  int clipped = 0;
+  ::testing::Message list;
   for (const char* file : kLibraries) {
-    SCOPED_TRACE(file);
-    Module library = Load(file);
-    ASSERT_NE(library.get(), nullptr);
-    const std::set<int> ids = LayoutIds(library.get());
-    for (int id : kRequiredLayouts) EXPECT_EQ(ids.count(id), 1u) << "layout " << id << " is missing";
-
-    for (int id : ids) {
+    std::string path = std::string(NORBA_TEST_DIST_DIR) + "\\" + file;
+    std::replace(path.begin(), path.end(), '/', '\\');
+    Module library(LoadLibraryA(path.c_str()));
+    ASSERT_NE(library.get(), nullptr) << file;
+    for (int id : LayoutIds(library.get())) {
       DIALOGLAYOUT layout(library.get(), id);
       Window dialog(CreateDialogIndirectParamW(GetModuleHandleW(nullptr), layout.Get(), parent.get(),
                                                IgnoreMessages, 0));
-      EXPECT_NE(dialog.get(), nullptr) << "layout " << id << " cannot be created";
+      EXPECT_NE(dialog.get(), nullptr) << file << " layout " << id << " cannot be created";
       for (HWND control = dialog ? GetWindow(dialog.get(), GW_CHILD) : nullptr; control;
            control = GetWindow(control, GW_HWNDNEXT)) {
-        const std::string cut = Clipping(control);
-        if (!cut.empty()) clipped.push_back(std::string(file) + " layout " + std::to_string(id) + " " + cut);
+        const std::wstring cut = Clipping(control);
+        if (cut.empty()) continue;
+        clipped++;
+        list << "\n  " << file << " layout " << id << " " << cut;
       }
     }
   }
-  std::ostringstream list;
-  for (const std::string& line : clipped) list << "\n  " << line;
-  EXPECT_TRUE(clipped.empty()) << clipped.size() << " texts do not fit their controls:" << list.str();
+  EXPECT_EQ(0, clipped) << "texts do not fit their controls:" << list;
 }
 
 }  // namespace

@@ -1,11 +1,8 @@
 // The removal's rules in-process: listed files with the protect list and their emptied folders, hostile
-// list elements, the folders that whole-tree removal must never empty, the owner name, lists that end at
-// their first empty element, and the whole removal on a prepared record without a wizard.
+// list elements, the folders that whole-tree removal must never empty, the owner name, and what a whole
+// removal on a prepared record does beyond the end-to-end removal: firewall list, hook events, data folder.
 #include <gtest/gtest.h>
 #include <windows.h>
-
-#include <shlobj.h>
-#include <shlwapi.h>
 
 #include <string>
 #include <vector>
@@ -17,29 +14,28 @@
 
 namespace {
 
-STRINGARRAY List(const char* text) { return ListElements(STRING(text, 1252)); }
+STRING Str(const std::string& text) { return STRING(text.c_str(), 1252); }
+STRINGARRAY List(const char* text) { return ListElements(Str(text)); }
 
 TEST(Removal, ListedFilesGoWithTheirEmptiedFoldersProtectedAndOutsideOnesStay) {
   uidriver::ScratchDir dir;
-  for (const char* file : {"app\\bin\\a.dll", "app\\bin\\sub\\b.dll", "app\\KEEP.INI", "app\\conf\\keep.ini",
-                           "app\\own\\mine.txt", "app\\own\\listed.txt", "outside.txt", "app\\d\\x.txt", "app\\e\\a.txt"})
+  for (const char* file : {"app\\bin\\a.dll", "app\\bin\\sub\\b.dll", "app\\conf\\keep.ini", "app\\own\\mine.txt",
+                           "outside.txt", "app\\d\\x.txt", "app\\e\\a.txt"})
     ASSERT_TRUE(dir.WriteText(file, "x"));
-  STRINGARRAY files = List("bin/a.dll|bin\\sub\\b.dll|keep.ini|conf/keep.ini|own/listed.txt|../outside.txt|"
-                           "\\outside.txt|C:outside.txt|d/x.txt|d/gone.txt|e/a.txt|e/keep.ini||own/mine.txt");
-  int deleted = RemoveListedFiles(STRING(dir.Path("app").c_str(), 1252), files, List("Keep.ini|x.dll"));
-  EXPECT_EQ(5, deleted);
+  STRINGARRAY files = List("bin/a.dll|bin\\sub\\b.dll|conf/keep.ini|../outside.txt|\\outside.txt|C:outside.txt|"
+                           "d/x.txt|d/gone.txt|e/a.txt|e/keep.ini||own/mine.txt");
+  EXPECT_EQ(4, RemoveListedFiles(Str(dir.Path("app")), files, List("Keep.ini")));
   // A folder goes too when the files listed after it in the same folder are missing or protected.
-  for (const char* gone : {"app\\bin\\a.dll", "app\\bin\\sub", "app\\bin", "app\\own\\listed.txt", "app\\d", "app\\e"})
-    EXPECT_FALSE(dir.Exists(gone)) << gone;
-  // Protected files, a file the installation did not list (behind the empty element), files outside.
-  for (const char* kept : {"app\\KEEP.INI", "app\\conf\\keep.ini", "app\\own\\mine.txt", "outside.txt"})
+  for (const char* gone : {"app\\bin", "app\\d", "app\\e"}) EXPECT_FALSE(dir.Exists(gone)) << gone;
+  // A protected bare name anywhere, a file behind the empty element, files outside.
+  for (const char* kept : {"app\\conf\\keep.ini", "app\\own\\mine.txt", "outside.txt"})
     EXPECT_TRUE(dir.Exists(kept)) << kept;
 }
 
-TEST(Removal, SystemAndShellFoldersAreNeverEmptied) {
+TEST(Removal, SystemFoldersOwnerNamesAndListEnds) {
   char windows[MAX_PATH];
   GetWindowsDirectoryA(windows, sizeof(windows));
-  std::string programs = OSYS::GetSystemPath(2).c_str();
+  const std::string programs = OSYS::GetSystemPath(2).c_str();
   const struct {
     std::string folder;
     bool system;
@@ -51,42 +47,20 @@ TEST(Removal, SystemAndShellFoldersAreNeverEmptied) {
       {programs, true},
       {programs.substr(0, programs.size() - 1), true},
       {OSYS::GetSystemPath(5).c_str(), true},
-      {OSYS::GetSystemPath(8).c_str(), true},
       {"C:\\users", true},  // holds the profiles
       {programs + "Norba\\Kiv 8", false},
-      {"D:\\Tools\\Kiv", false},
   };
-  for (const auto& c : cases) EXPECT_EQ(c.system, IsSystemFolder(STRING(c.folder.c_str(), 1252))) << c.folder;
-}
-
-TEST(Removal, OwnerNameAndListEnds) {
-  EXPECT_STREQ("Norba", FolderOwner(STRING("KIV8", 1252)).c_str());
-  EXPECT_STREQ("Bridgeway", FolderOwner(STRING("termbridge2", 1252)).c_str());
-  EXPECT_STREQ("Norba", FolderOwner(STRING("TermBridg", 1252)).c_str());
-  EXPECT_EQ(2, List("a|b||c").Count());
+  for (const auto& c : cases) EXPECT_EQ(c.system, IsSystemFolder(Str(c.folder))) << c.folder;
+  EXPECT_STREQ("Bridgeway", FolderOwner(Str("termbridge2")).c_str());
+  EXPECT_STREQ("Norba", FolderOwner(Str("TermBridg")).c_str());
   EXPECT_EQ(0, List("|a").Count());
   EXPECT_EQ(0, List("").Count());
 }
 
-// A shell folder without the trailing backslash of GetSystemPath.
-std::string SystemPath(int type) {
-  std::string path = OSYS::GetSystemPath(type).c_str();
-  if (!path.empty() && path.back() == '\\') path.pop_back();
-  return path;
-}
-
-bool KeyExists(HKEY root, const std::string& path) {
-  HKEY key = nullptr;
-  if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
-  RegCloseKey(key);
-  return true;
-}
+bool KeyExists(HKEY root, const std::string& path) { return REGISTRY::KeyExists(root, path.c_str(), nullptr, REGISTRY_READ); }
 
 void SetValue(HKEY root, const std::string& path, const char* name, const std::string& data) {
-  HKEY key = nullptr;
-  ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr));
-  RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()), DWORD(data.size() + 1));
-  RegCloseKey(key);
+  ASSERT_TRUE(REGISTRY(root, path.c_str(), nullptr, REGISTRY_CREATE).WriteString(name, data.c_str())) << path;
 }
 
 std::vector<std::string> gFirewallRemoved;
@@ -109,8 +83,8 @@ INT_PTR NORBA_HOOKAPI RecordNewEvent(INT_PTR event, INT_PTR, HWND, HWND, void*, 
 NORBA_SETUPHOOKPROC OldHook() { return RecordOldEvent; }
 NORBA_NEWSETUPHOOKPROC NewHook() { return RecordNewEvent; }
 
-// Whole removals without a wizard: the removal mode, the user's data folder at a standard place or moved
-// elsewhere, and the owner name that the key name chooses.
+// Whole removals without a wizard: the removal mode, the user's data folder at a standard place (shell
+// folder 5 or 13) or moved elsewhere, and the owner name that the key name chooses.
 TEST(Removal, WholeRemovalOfAPreparedRecord) {
   const std::string id = std::to_string(GetCurrentProcessId());
   const struct {
@@ -118,35 +92,27 @@ TEST(Removal, WholeRemovalOfAPreparedRecord) {
     bool complete;
     int datatype;  // shell folder of the data folder; 0: a folder of the user's own choice
     const char* owner;
-  } cases[] = {
-      {"NorbaRemovalUnit", false, 5, "Norba"},  {"NorbaRemovalUnit", true, 5, "Norba"},
-      {"NorbaRemovalUnit", true, 13, "Norba"},  {"NorbaRemovalUnit", true, 0, "Norba"},
-      {"TermBridgeUnit", true, 5, "Bridgeway"},
-  };
-  const char kUninstall[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
+  } cases[] = {{"NorbaRemovalUnit", false, 5, "Norba"},
+               {"TermBridgeUnit", true, 13, "Bridgeway"},
+               {"NorbaRemovalUnit", true, 0, "Norba"}};
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.key) + " complete=" + std::to_string(c.complete) + " data=" + std::to_string(c.datatype));
     const std::string key = c.key + id;
     uidriver::ScratchDir dir;
+    ASSERT_TRUE(dir.MakeFolder("app") && dir.MakeFolder("moved"));
     const std::string app = dir.Path("app");
-    for (const char* file : {"app\\kiv.exe", "app\\bin\\helper.exe", "app\\ADMIN.INI", "app\\mine.txt", "moved\\data.txt"})
-      ASSERT_TRUE(dir.WriteText(file, "x"));
     const std::string settings = std::string("Software\\") + c.owner + "\\" + key;
-    const std::string standard = SystemPath(c.datatype ? c.datatype : 5) + "\\" + c.owner + "\\" + key;
-    const std::string datadir = c.datatype ? standard : dir.Path("moved");
-    ASSERT_TRUE(CreateDirectoryA((SystemPath(c.datatype ? c.datatype : 5) + "\\" + c.owner).c_str(), nullptr) ||
-                GetLastError() == ERROR_ALREADY_EXISTS);
+    std::string owned = OSYS::GetSystemPath(c.datatype ? c.datatype : 5).c_str();
+    owned += (owned.back() == '\\' ? "" : "\\") + std::string(c.owner);
+    const std::string standard = owned + "\\" + key;
+    ASSERT_TRUE(CreateDirectoryA(owned.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS);
     ASSERT_TRUE(CreateDirectoryA(standard.c_str(), nullptr));
-    ASSERT_TRUE(CopyFileA(dir.Path("moved\\data.txt").c_str(), (standard + "\\data.txt").c_str(), FALSE));
-    const std::string record = kUninstall + key;
+    const std::string record = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + key;
     SetValue(HKEY_LOCAL_MACHINE, record, "UninstallPath", app);
-    SetValue(HKEY_LOCAL_MACHINE, record, "UninstallFiles", "kiv.exe|bin/helper.exe|admin.ini|..\\moved\\data.txt");
-    SetValue(HKEY_LOCAL_MACHINE, record, "UninstallProtect", "Admin.ini");
     SetValue(HKEY_LOCAL_MACHINE, record, "UninstallFirewall", "kiv.exe|..\\evil.exe|bin\\helper.exe");
-    SetValue(HKEY_CURRENT_USER, std::string("Software\\Norba\\") + key, "ApplicationDataDir", datadir);
+    SetValue(HKEY_CURRENT_USER, "Software\\Norba\\" + key, "ApplicationDataDir", c.datatype ? standard : dir.Path("moved"));
     SetValue(HKEY_CURRENT_USER, settings, "Theme", "dark");
     SetValue(HKEY_LOCAL_MACHINE, settings, "Licence", "site");
-    SetValue(HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Run", key.c_str(), "kiv.exe");
 
     gFirewallRemoved.clear();
     gHookEvents.clear();
@@ -155,32 +121,25 @@ TEST(Removal, WholeRemovalOfAPreparedRecord) {
     services.SetupHook = OldHook;
     services.NewSetupHook = NewHook;
     REMOVALARG arg;
-    arg.KeyName = STRING(key.c_str(), 1252);
+    arg.KeyName = Str(key);
     arg.Complete = c.complete;
     arg.Hidden = true;
     arg.Services = &services;
     EXPECT_EQ(0u, RemoveProduct(&arg));
 
-    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, record));
-    STRING autostart;
-    EXPECT_FALSE(REGISTRY(HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Run", nullptr, REGISTRY_READ)
-                     .Read(key.c_str(), autostart));
     EXPECT_EQ(gFirewallRemoved, (std::vector<std::string>{app + "\\kiv.exe", app + "\\bin\\helper.exe"}));
     EXPECT_EQ(gHookEvents, (std::vector<std::string>{std::string("11 ") + (c.complete ? "1" : "0"), "old 3 " + app,
                                                      "14 " + app, "old 4 0", "12 0"}));
-    EXPECT_FALSE(dir.Exists("app\\kiv.exe") || dir.Exists("app\\bin"));
-    EXPECT_TRUE(dir.Exists("moved\\data.txt"));
-    // The protected and the unlisted file, the user's data and the settings go only with everything.
-    EXPECT_NE(c.complete, dir.Exists("app\\ADMIN.INI"));
-    EXPECT_NE(c.complete, dir.Exists("app\\mine.txt"));
+    // The user's data at its standard place and the settings go only with everything; moved data stay.
+    EXPECT_TRUE(dir.Exists("moved"));
     EXPECT_NE(c.complete && c.datatype != 0, GetFileAttributesA(standard.c_str()) != INVALID_FILE_ATTRIBUTES);
     EXPECT_NE(c.complete, KeyExists(HKEY_CURRENT_USER, settings));
     EXPECT_NE(c.complete, KeyExists(HKEY_LOCAL_MACHINE, settings));
     uidriver::DeleteTree(standard);
-    RemoveDirectoryA((SystemPath(c.datatype ? c.datatype : 5) + "\\" + c.owner).c_str());
-    SHDeleteKeyA(HKEY_CURRENT_USER, (std::string("Software\\Norba\\") + key).c_str());
+    RemoveDirectoryA(owned.c_str());
+    REGISTRY::DeleteKeyTree(HKEY_CURRENT_USER, ("Software\\Norba\\" + key).c_str(), 0);
     for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
-      SHDeleteKeyA(root, settings.c_str());
+      REGISTRY::DeleteKeyTree(root, settings.c_str(), 0);
       RegDeleteKeyA(root, (std::string("Software\\") + c.owner).c_str());  // only when nothing else is in it
     }
   }
