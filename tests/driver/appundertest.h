@@ -12,10 +12,16 @@
 
 #include "callsite.h"
 #include "ownedhandle.h"
-#include "processwindows.h"
 #include "uiwindow.h"
+#include "windowaccess.h"
 
 namespace uidriver {
+
+// Which visible top-level window to wait for: the one with this caption.
+struct WindowQuery {
+  std::string caption;
+  static WindowQuery Titled(const std::string& caption) { return {caption}; }
+};
 
 class AppUnderTest {
  public:
@@ -26,11 +32,11 @@ class AppUnderTest {
   // A start that fails fails the test; the object then behaves as a program that has ended.
   AppUnderTest(const std::string& program, const std::string& arguments, const std::string& workDir,
                CallSite where = CallSite::Here());
-  ~AppUnderTest();
+  ~AppUnderTest() { End(); }
   AppUnderTest(const AppUnderTest&) = delete;
   AppUnderTest& operator=(const AppUnderTest&) = delete;
 
-  bool Running() const;
+  bool Running() const { return process_.Valid() && WaitForSingleObject(process_.Get(), 0) == WAIT_TIMEOUT; }
   DWORD ProcessId() const { return processId_; }
   // The full path of the program's file.
   std::string ProgramPath() const;
@@ -49,19 +55,19 @@ class AppUnderTest {
   // has closed and returns its message.
   std::string AnswerMessageBox(int buttonId, const std::string& part = "", CallSite where = CallSite::Here());
   // The program's visible top-level windows now (to check that none showed).
-  std::vector<WindowInfo> VisibleWindows() const;
+  std::vector<WindowInfo> VisibleWindows() const { return ProcessWindows(processId_, true); }
 
   // Waits for the program to end and returns its exit code (kEndedByDriver when the wait timed out).
   DWORD WaitExit(DWORD timeoutMs = 0, CallSite where = CallSite::Here());
-  // Watches the program until it ends (a time-out fails the test) and reports whether it showed any
-  // window meanwhile; WaitExit then gives its exit code.
+  // Watches the program until it ends and reports whether it showed any window meanwhile.
   bool ShowedWindowUntilExit(DWORD timeoutMs = 0, CallSite where = CallSite::Here());
   // Ends the program at once if it still runs.
   void End();
 
   // Waits for a program that this one started, found by the file name of its program (any case, no
-  // folder: its folder need not be known), and takes it under test as an object of its own. This program
-  // may end meanwhile. On time-out the test fails and the result is an object that has ended.
+  // folder: a program that copies itself elsewhere and starts the copy), and takes it under test as an
+  // object of its own. This program may end meanwhile. On time-out the test fails and the result is an
+  // object that has ended.
   std::unique_ptr<AppUnderTest> WaitStartedProgram(const std::string& fileName, DWORD timeoutMs = 0,
                                                    CallSite where = CallSite::Here());
 
@@ -70,19 +76,15 @@ class AppUnderTest {
   // failure the driver gives up on the program: later waits return false and report nothing more.
   bool Await(const std::string& what, const std::function<bool()>& ready, DWORD timeoutMs = 0,
              CallSite where = CallSite::Here());
-  // Fails the test with the message and the program's windows, and ends the program.
-  void Fail(CallSite where, const std::string& message);
+  // Fails the test with the message and the program's windows, and ends the program; returns false.
+  bool Fail(CallSite where, const std::string& message);
 
  private:
   // A running process taken under test; an object that has ended when `process` is null.
   AppUnderTest(const std::string& name, HANDLE process, DWORD processId);
-  HWND FindWindowMatching(const WindowQuery& query) const;
-  HWND FindMessageBox(const std::string& part) const;
-  DWORD Limit(DWORD timeoutMs) const { return timeoutMs != 0 ? timeoutMs : timeoutMs_; }
 
   std::string name_;
   KernelHandle process_;
-  KernelHandle thread_;
   DWORD processId_ = 0;
   DWORD timeoutMs_;
   bool gaveUp_ = false;

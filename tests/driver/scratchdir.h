@@ -1,5 +1,5 @@
-// A fresh folder for one end-to-end test under the temporary folder, with helpers to fill and inspect it;
-// the destructor deletes the whole tree. Links inside it (junctions, symbolic links) are removed as links:
+// A fresh folder for one test under the temporary folder, with helpers to fill and inspect it; the
+// destructor deletes the whole tree. Links inside it (junctions, symbolic links) are removed as links:
 // what they point to is never touched.
 #pragma once
 
@@ -10,9 +10,8 @@
 
 namespace uidriver {
 
-// Relative names below may contain sub-folders ("data\\admin.ini"); forward slashes work as well.
-// Declare the ScratchDir before the AppUnderTest that runs in it: the program must end before the
-// folder goes.
+// Relative names below may contain sub-folders ("data\\admin.ini"); forward slashes work as well. Declare
+// the ScratchDir before the AppUnderTest that runs in it: the program must end before the folder goes.
 class ScratchDir {
  public:
   explicit ScratchDir(CallSite where = CallSite::Here());
@@ -22,7 +21,9 @@ class ScratchDir {
 
   // The folder itself ("C:\\users\\...\\Temp\\norba-e2e-...") or a path inside it.
   const std::string& Root() const { return root_; }
-  std::string Path(const std::string& relative = "") const;
+  std::string Path(const std::string& relative = "") const {
+    return relative.empty() ? root_ : root_ + "\\" + relative;
+  }
 
   // Copies the named files of a folder (for instance the distributable's setup.exe and language
   // libraries) into the scratch folder, under the same names.

@@ -3,7 +3,7 @@
 // A typical test:
 //   ScratchDir dir;
 //   dir.CopyFrom(NORBA_TEST_DIST_DIR, {"setup.exe"});
-//   AppUnderTest app(dir.Path("setup.exe"), "/LANG:ENGL", dir.Path());
+//   AppUnderTest app(dir.Path("setup.exe"), "/LANG:ENGL", dir.Root());
 //   app.AnswerMessageBox(IDOK, "not found");
 //   EXPECT_EQ(99u, app.WaitExit());
 // Every wait has a time-out (DefaultTimeoutMs, AppUnderTest::SetTimeoutMs or the call's own) that fails
@@ -12,7 +12,5 @@
 
 #include "appundertest.h"
 #include "folderlink.h"
-#include "processwindows.h"
 #include "scratchdir.h"
 #include "timeouts.h"
-#include "uiwindow.h"

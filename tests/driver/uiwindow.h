@@ -6,7 +6,6 @@
 #include <windows.h>
 
 #include <string>
-#include <vector>
 
 #include "callsite.h"
 
@@ -21,8 +20,7 @@ class AppUnderTest;
 // and ends the program.
 class UiWindow {
  public:
-  UiWindow() = default;
-  UiWindow(AppUnderTest* app, HWND window);
+  explicit UiWindow(AppUnderTest* app = nullptr, HWND window = nullptr) : app_(app), window_(window) {}
 
   HWND Handle() const { return window_; }
   explicit operator bool() const { return window_ != nullptr; }
@@ -30,16 +28,13 @@ class UiWindow {
   std::string Caption() const;
   // Live text of a control (WM_GETTEXT): an edit's contents, a static's text, a combo box's selection.
   std::string ControlText(int id, CallSite where = CallSite::Here()) const;
-  // The same as UTF-16, for letters outside the ANSI code page.
-  std::wstring ControlTextW(int id, CallSite where = CallSite::Here()) const;
-  // The message of a message box, in ANSI and in UTF-16.
+  // The message of a message box, in ANSI and in UTF-16 (for letters outside the ANSI code page).
   std::string MessageText(CallSite where = CallSite::Here()) const;
   std::wstring MessageTextW(CallSite where = CallSite::Here()) const;
   // Waits until the control's text contains the part (for instance to know which wizard page shows).
   bool WaitControlText(int id, const std::string& part, CallSite where = CallSite::Here()) const;
   bool IsChecked(int id, CallSite where = CallSite::Here()) const;
   bool IsEnabled(int id, CallSite where = CallSite::Here()) const;
-  std::vector<std::string> ComboItems(int id, CallSite where = CallSite::Here()) const;
 
   // Replaces an edit's text (WM_SETTEXT; a single-line edit notifies EN_CHANGE as for typing).
   bool SetText(int id, const std::string& text, CallSite where = CallSite::Here());
@@ -48,8 +43,6 @@ class UiWindow {
   bool SetChecked(int id, bool checked, CallSite where = CallSite::Here());
   // Selects a combo box item and notifies CBN_SELCHANGE to the owner, as a user's choice does.
   bool SelectComboIndex(int id, int index, CallSite where = CallSite::Here());
-  // Selects the item whose text is exactly the given one.
-  bool SelectComboText(int id, const std::string& text, CallSite where = CallSite::Here());
   // Presses a button: BN_CLICKED posted to its parent as a click would be, without waiting for the
   // handler (a button that opens a modal dialog does not block the test). Wait for the press's effect:
   // a window, a control text, the exit.
@@ -58,18 +51,14 @@ class UiWindow {
   bool WaitClosed(CallSite where = CallSite::Here()) const;
 
  private:
-  template <typename Char>
-  using TextReader = bool (*)(HWND, DWORD, std::basic_string<Char>*);
-
   HWND Control(int id, bool forAction, CallSite where) const;
-  template <typename Char>
-  std::basic_string<Char> Text(int id, TextReader<Char> read, CallSite where) const;
   bool Send(HWND control, UINT message, WPARAM wParam, LPARAM lParam, DWORD_PTR* result, CallSite where) const;
-  bool NotifySelectionChange(HWND combo, CallSite where) const;
+  template <typename Text>
+  Text Read(int id, CallSite where) const;
   std::string Name(int id) const;
 
-  AppUnderTest* app_ = nullptr;
-  HWND window_ = nullptr;
+  AppUnderTest* app_;
+  HWND window_;
 };
 
 }  // namespace uidriver

@@ -1,5 +1,6 @@
-// Low-level access of the test driver to the windows of another process: messages with a time-out
-// (a hung program cannot hang the test), window texts, class names and controls looked up by id.
+// How the test driver sees the windows of another process: its top-level windows, their controls and
+// texts read with a time-out (a hung program cannot hang the test), message boxes told from dialogs, and
+// the description of them all that failure messages carry.
 #pragma once
 
 #include <windows.h>
@@ -12,32 +13,30 @@ namespace uidriver {
 // Control id of a message box's text (and of dialog statics declared without an id).
 constexpr int kMessageTextId = 0xFFFF;
 
+struct WindowInfo {
+  HWND hwnd;
+  std::string className;
+  std::string caption;
+  bool visible;
+};
+
+// The process's top-level windows, topmost first; hidden ones too unless `visibleOnly`.
+std::vector<WindowInfo> ProcessWindows(DWORD processId, bool visibleOnly = false);
+// One line per window, followed by the controls of the visible ones: id, class, state and text.
+std::string DescribeWindows(const std::vector<WindowInfo>& windows);
+// A system message box: a dialog of statics and IDOK..IDCONTINUE buttons with its message in a static
+// of id kMessageTextId. A dialog of a language library with only such statics and buttons would match too.
+bool IsMessageBox(HWND window);
+
 // SendMessageTimeout that reports whether the window answered in time; the answer goes to *result.
-bool SendWithTimeout(HWND window, UINT message, WPARAM wParam, LPARAM lParam, DWORD timeoutMs,
-                     DWORD_PTR* result = nullptr);
-
-// The window's text through WM_GETTEXT (the live contents of an edit or combo box); false when the
-// window did not answer in time.
+bool SendWithTimeout(HWND window, UINT message, WPARAM wParam, LPARAM lParam, DWORD timeoutMs, DWORD_PTR* result);
+// The window's live text (WM_GETTEXT: an edit's contents too), in ANSI or, for letters outside the ANSI
+// code page, in UTF-16; false when the window did not answer in time.
 bool ReadWindowText(HWND window, DWORD timeoutMs, std::string* text);
-// The same as UTF-16, for letters outside the ANSI code page.
-bool ReadWindowTextW(HWND window, DWORD timeoutMs, std::wstring* text);
-
-// The text of a combo box item (CB_GETLBTEXT); false when the box did not answer in time.
-bool ReadComboItem(HWND combo, int index, DWORD timeoutMs, std::string* text);
-
-// The text the window manager keeps for the window, read without sending a message (for diagnostics).
+bool ReadWindowText(HWND window, DWORD timeoutMs, std::wstring* text);
+// The text the window manager keeps for the window, read without a message to a program that may be busy.
 std::string StoredText(HWND window);
-
-std::string ClassName(HWND window);
-bool ClassIs(HWND window, const char* className);
-
-// All descendants of a window (controls of nested pages too), in the window manager's order.
-std::vector<HWND> Descendants(HWND window);
-
 // The descendant with the control id, visible ones preferred; nullptr when there is none.
 HWND FindControl(HWND window, int id);
-
-// One line per control: id, class, visibility, enabled state and stored text (for failure messages).
-std::string DescribeControls(HWND window);
 
 }  // namespace uidriver
