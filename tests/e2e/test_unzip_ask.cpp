@@ -1,9 +1,10 @@
-// End-to-end tests of the ask-before-overwrite rule: the unzipprobe program extracts one entry of basic.zip
-// with an ask list, and the driver answers the question box Yes or No, or sees that none came; and of the
-// Hungarian overwrite and retry questions, read as UTF-16.
+// End-to-end tests of the ask-before-overwrite rule: the unzipprobe program extracts entries of basic.zip
+// with an ask list, and the driver answers the question boxes Yes or No, or sees that none came; and of
+// the Hungarian overwrite and retry questions, read as UTF-16.
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <memory>
 #include <string>
 
 #include "uidriver.h"
@@ -12,118 +13,86 @@ using namespace uidriver;
 
 namespace {
 
-// Exit codes of the probe: ExtractFile succeeded, and it had the go-ahead to write.
-constexpr DWORD kSucceeded = 1;
-constexpr DWORD kWritten = 2;
+// The probe's exit code holds two bits per entry: ExtractFile succeeded (1), and it had the go-ahead to
+// write (2).
+constexpr DWORD kKept = 1;
+constexpr DWORD kWritten = 3;
+constexpr DWORD kFailed = 2;
 
-const char kOldText[] = "old readme";
-const char kArchiveText[] = "Readme from the archive.\r\n";
+// The exit code for the results of the entries in order.
+DWORD Entries(std::initializer_list<DWORD> results) {
+  DWORD code = 0;
+  int shift = 0;
+  for (DWORD result : results) {
+    code |= result << shift;
+    shift += 2;
+  }
+  return code;
+}
 
 class UnzipAskTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(dir.CopyFrom(NORBA_TEST_FIXTURE_DIR, {"unzipprobe.exe"}));
-    ASSERT_TRUE(dir.CopyFrom(NORBA_TEST_DIST_DIR, {"setupenglish.dll"}));
+    ASSERT_TRUE(dir.CopyFrom(NORBA_TEST_DIST_DIR, {"setupenglish.dll", "setuphungarian.dll"}));
     ASSERT_TRUE(dir.CopyFileTo(std::string(NORBA_TEST_FIXTURE_DIR) + "/archives/basic.zip", "basic.zip"));
-    ASSERT_TRUE(dir.WriteText("dest\\readme.txt", kOldText));
   }
 
-  // Extracts readme.txt into "dest" with the lists given.
-  std::string Arguments(const std::string& asklist, const std::string& protectedlist = "") const {
-    return "basic.zip readme.txt \"" + dir.Path("dest") + "\" \"" + asklist + "\" \"" + protectedlist + "\"";
+  // Extracts the entries into "dest" with the lists given.
+  std::unique_ptr<AppUnderTest> Start(const std::string& asklist, const std::string& protectedlist,
+                                      const std::string& entries) {
+    std::string arguments = "basic.zip \"" + dir.Path("dest") + "\" \"" + asklist + "\" \"" + protectedlist + "\" ";
+    return std::unique_ptr<AppUnderTest>(new AppUnderTest(dir.Path("unzipprobe.exe"), arguments + entries, dir.Root()));
   }
 
   ScratchDir dir;
 };
 
-TEST_F(UnzipAskTest, YesReplacesTheFileNamedByFieldOne) {
-  AppUnderTest app(dir.Path("unzipprobe.exe"), Arguments("notes.txt|readme.txt;Kiv read-me file"), dir.Path());
-  UiWindow box = app.WaitMessageBox("Kiv read-me file");
+// Field one of an item names the file in the question, else the entry's name does; names match in any case.
+// No question comes for a protected file, a file that is not there, or one after the empty item that ends
+// the list.
+TEST_F(UnzipAskTest, QuestionsComeOnlyForExistingFilesOnTheListAndTheirAnswersDecide) {
+  for (const char* name : {"readme.txt", "notes.txt", "config.ini", "settings.ini", "empty.txt"})
+    ASSERT_TRUE(dir.WriteText(std::string("dest\\") + name, "old"));
+  std::unique_ptr<AppUnderTest> app =
+      Start("notes.txt|README.TXT;Kiv read-me file|config.ini;|settings.ini|sub/deeper/file.txt||empty.txt",
+            "settings.ini", "readme.txt notes.txt config.ini settings.ini sub/deeper/file.txt empty.txt");
+  UiWindow box = app->WaitMessageBox("Kiv read-me file");
   EXPECT_EQ("Replace file?", box.Caption());
   EXPECT_EQ(
       "The file Kiv read-me file already exists in the installation folder.\n\nDo you want to replace it with the "
       "file from the setup?",
-      app.AnswerMessageBox(IDYES));
-  EXPECT_EQ(kSucceeded + kWritten, app.WaitExit());
-  EXPECT_EQ(kArchiveText, dir.ReadText("dest\\readme.txt"));
-}
-
-TEST_F(UnzipAskTest, NoKeepsTheFileAndCountsAsSuccess) {
-  AppUnderTest app(dir.Path("unzipprobe.exe"), Arguments("README.TXT;Kiv read-me file"), dir.Path());
-  app.AnswerMessageBox(IDNO, "Kiv read-me file");
-  EXPECT_EQ(kSucceeded, app.WaitExit());
-  EXPECT_EQ(kOldText, dir.ReadText("dest\\readme.txt"));
-}
-
-TEST_F(UnzipAskTest, WithoutFieldOneTheEntryNameIsShown) {
-  for (const char* asklist : {"readme.txt", "readme.txt;"}) {
-    SCOPED_TRACE(asklist);
-    ASSERT_TRUE(dir.WriteText("dest\\readme.txt", kOldText));
-    AppUnderTest app(dir.Path("unzipprobe.exe"), Arguments(asklist), dir.Path());
-    app.AnswerMessageBox(IDNO, "The file readme.txt already exists");
-    EXPECT_EQ(kSucceeded, app.WaitExit());
-    EXPECT_EQ(kOldText, dir.ReadText("dest\\readme.txt"));
-  }
-  AppUnderTest app(dir.Path("unzipprobe.exe"), Arguments("readme.txt"), dir.Path());
-  app.AnswerMessageBox(IDYES, "The file readme.txt already exists");
-  EXPECT_EQ(kSucceeded + kWritten, app.WaitExit());
-  EXPECT_EQ(kArchiveText, dir.ReadText("dest\\readme.txt"));
+      app->AnswerMessageBox(IDYES));
+  app->AnswerMessageBox(IDNO, "The file notes.txt already exists");
+  app->AnswerMessageBox(IDYES, "The file config.ini already exists");
+  EXPECT_EQ(Entries({kWritten, kKept, kWritten, kKept, kWritten, kWritten}), app->WaitExit());
+  EXPECT_EQ("Readme from the archive.\r\n", dir.ReadText("dest\\readme.txt"));
+  EXPECT_EQ("old", dir.ReadText("dest\\notes.txt"));
+  EXPECT_EQ("[config]\r\nfrom=archive\r\n", dir.ReadText("dest\\config.ini"));
+  EXPECT_EQ("old", dir.ReadText("dest\\settings.ini"));
+  EXPECT_EQ("Two levels down.\r\n", dir.ReadText("dest\\sub\\deeper\\file.txt"));
+  EXPECT_EQ("", dir.ReadText("dest\\empty.txt"));
 }
 
 // The Hungarian questions as the program shows them: the letters o and u with double acute exist only in
-// the library's code page 1250, and the name the question shows arrives unchanged.
+// the library's code page 1250, and the name the question shows arrives unchanged. The retry question
+// comes for a file held open without sharing; No to it fails the extraction.
 TEST_F(UnzipAskTest, HungarianQuestionsShowEveryLetter) {
-  ASSERT_TRUE(dir.CopyFrom(NORBA_TEST_DIST_DIR, {"setuphungarian.dll"}));
-  const struct {
-    const char* what;
-    const char* asklist;
-    bool locked;  // the old file stays open without sharing, so the extraction fails
-    const wchar_t* name;
-    DWORD exitcode;  // after the answer No
-  } cases[] = {
-      {"overwrite question", "readme.txt;Kiv le\xEDr\xE1s", false, L"A(z) Kiv le\u00edr\u00e1s f\u00e1jl", kSucceeded},
-      {"retry question", "", true, L"A(z) readme.txt f\u00e1jl", 0},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.what);
-    KernelHandle lock(c.locked ? CreateFileA(dir.Path("dest\\readme.txt").c_str(), GENERIC_READ, 0, nullptr,
-                                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)
-                               : nullptr);
-    AppUnderTest app(dir.Path("unzipprobe.exe"), Arguments(c.asklist) + " /LANG:HUNGARIAN", dir.Path());
-    const std::wstring text = app.WaitMessageBox().MessageTextW();
-    EXPECT_NE(text.find(c.name), std::wstring::npos) << testing::PrintToString(text);
+  ASSERT_TRUE(dir.WriteText("dest\\readme.txt", "old"));
+  ASSERT_TRUE(dir.WriteText("dest\\notes.txt", "old"));
+  KernelHandle lock(CreateFileA(dir.Path("dest\\notes.txt").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+  std::unique_ptr<AppUnderTest> app = Start("readme.txt;Kiv le\xEDr\xE1s", "", "readme.txt notes.txt /LANG:HUNGARIAN");
+  for (const wchar_t* name : {L"A(z) Kiv le\u00edr\u00e1s f\u00e1jl", L"A(z) notes.txt f\u00e1jl"}) {
+    const std::wstring text = app->WaitMessageBox().MessageTextW();
+    EXPECT_NE(text.find(name), std::wstring::npos) << testing::PrintToString(text);
     for (wchar_t letter : {L'\u0151', L'\u0171'}) EXPECT_NE(text.find(letter), std::wstring::npos) << letter;
-    app.AnswerMessageBox(IDNO);
-    EXPECT_EQ(c.exitcode, app.WaitExit() & kSucceeded);
-    lock.Reset();
-    EXPECT_EQ(kOldText, dir.ReadText("dest\\readme.txt"));
+    app->AnswerMessageBox(IDNO);
   }
-}
-
-TEST_F(UnzipAskTest, NoQuestionWhenNothingWouldBeReplaced) {
-  struct CASE {
-    const char* what;
-    bool present;  // readme.txt is in the destination before
-    const char* asklist;
-    const char* protectedlist;
-    DWORD exitcode;
-    const char* text;
-  };
-  const CASE cases[] = {
-      {"the empty second item ends the list", true, "notes.txt||readme.txt", "", kSucceeded + kWritten, kArchiveText},
-      {"a protected file is kept without asking", true, "readme.txt", "*.txt", kSucceeded, kOldText},
-      {"an absent file is written without asking", false, "readme.txt", "", kSucceeded + kWritten, kArchiveText},
-  };
-  for (const CASE& c : cases) {
-    SCOPED_TRACE(c.what);
-    ASSERT_TRUE(dir.WriteText("dest\\readme.txt", kOldText));
-    if (!c.present) {
-      ASSERT_TRUE(DeleteFileA(dir.Path("dest\\readme.txt").c_str()));
-    }
-    AppUnderTest app(dir.Path("unzipprobe.exe"), Arguments(c.asklist, c.protectedlist), dir.Path());
-    EXPECT_EQ(c.exitcode, app.WaitExit());
-    EXPECT_EQ(c.text, dir.ReadText("dest\\readme.txt"));
-  }
+  EXPECT_EQ(Entries({kKept, kFailed}), app->WaitExit());
+  lock.Reset();
+  EXPECT_EQ("old", dir.ReadText("dest\\readme.txt"));
+  EXPECT_EQ("old", dir.ReadText("dest\\notes.txt"));
 }
 
 }  // namespace
