@@ -1,6 +1,7 @@
 // The copy step end to end through copyprobe.exe: the setup archives with their lists and folder markers,
 // the custom-admin flag, the retry question answered both ways and skipped in hidden runs, the end of the
-// page, the service program stopped and restarted, the hook events in order and the uninstall record.
+// page, the service program stopped and restarted, the hook events in order and the uninstall record; the
+// overwrite and retry questions in English and in Hungarian.
 // A run of the probe takes seconds under Wine: each run is checked for several of these at once.
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -201,19 +202,36 @@ TEST_F(CopyTest, HiddenRunOfEmptyFilesKeepsAskedFilesAndRestartsNoServiceThatWas
             Report());
 }
 
-// The overwrite question belongs to the wizard, and No keeps the file; a file in use brings the retry
+// The overwrite questions belong to the wizard: field one of an ask item names the file, else the entry's
+// name does, names match in any case, and the answer decides. No question comes for a protected file, a
+// file that is not there, or one after the empty item that ends the list. A file in use brings the retry
 // question, which names the file and the product, and Yes repeats the extraction once the file is free.
-TEST_F(CopyTest, OverwriteQuestionOfTheWizardAndRetryYes) {
-  WriteConfig("AskOverwrite=readme.txt;Kiv read-me\r\n");
-  ASSERT_TRUE(dir_.WriteText("target\\readme.txt", "old text"));
-  ASSERT_TRUE(dir_.WriteText("target\\kiv.exe", "old program"));
-  WriteArchive("setup.fil", ZipTestArchive().Add("readme.txt", "text").Add("kiv.exe", "new program"));
+TEST_F(CopyTest, OverwriteQuestionsOfTheWizardAndRetryYes) {
+  WriteConfig("AskOverwrite=notes.txt|README.TXT;Kiv read-me file|config.ini;|settings.ini|sub/new.txt||empty.txt\r\n"
+              "ProtectedFiles=settings.ini\r\n");
+  const std::vector<std::string> names = {"readme.txt", "notes.txt",  "config.ini", "settings.ini",
+                                          "sub/new.txt", "empty.txt", "kiv.exe"};
+  ZipTestArchive setup;
+  for (const std::string& name : names) {
+    setup.Add(name, "new");
+    if (name != "sub/new.txt") {
+      ASSERT_TRUE(dir_.WriteText("target\\" + name, "old"));
+    }
+  }
+  WriteArchive("setup.fil", setup);
   uidriver::KernelHandle lock(Lock(Target("kiv.exe")));
   ASSERT_TRUE(lock.Valid());
 
   std::unique_ptr<AppUnderTest> app = Start();
-  EXPECT_EQ("NorbaCopyProbe", OwnerClass(app->WaitMessageBox("Kiv read-me").Handle()));
-  app->AnswerMessageBox(IDNO, "Kiv read-me");
+  uidriver::UiWindow box = app->WaitMessageBox("Kiv read-me file");
+  EXPECT_EQ("Replace file?", box.Caption());
+  EXPECT_EQ("NorbaCopyProbe", OwnerClass(box.Handle()));
+  EXPECT_EQ(
+      "The file Kiv read-me file already exists in the installation folder.\n\nDo you want to replace it with the "
+      "file from the setup?",
+      app->AnswerMessageBox(IDYES));
+  app->AnswerMessageBox(IDNO, "The file notes.txt already exists");
+  app->AnswerMessageBox(IDYES, "The file config.ini already exists");
   std::string question = app->WaitMessageBox(kRetryText).MessageText();
   EXPECT_TRUE(Contains(question, "kiv.exe") && Contains(question, "KivTest")) << question;
   EXPECT_FALSE(Contains(question, "$FILE") || Contains(question, "$PROGRAM")) << question;
@@ -221,10 +239,36 @@ TEST_F(CopyTest, OverwriteQuestionOfTheWizardAndRetryYes) {
   app->AnswerMessageBox(IDYES, kRetryText);
   EXPECT_EQ(kFinished, app->WaitExit());
 
-  EXPECT_EQ("old text", dir_.ReadText("target\\readme.txt"));
-  EXPECT_EQ("new program", dir_.ReadText("target\\kiv.exe"));
-  EXPECT_EQ("readme.txt|kiv.exe", RecordValue("UninstallFiles"));
+  std::string files;
+  for (const std::string& name : names) files += name + "=" + dir_.ReadText("target\\" + name) + " ";
+  EXPECT_EQ("readme.txt=new notes.txt=old config.ini=new settings.ini=old sub/new.txt=new empty.txt=new kiv.exe=new ",
+            files);
+  EXPECT_EQ("readme.txt|notes.txt|config.ini|settings.ini|sub/new.txt|empty.txt|kiv.exe", RecordValue("UninstallFiles"));
   EXPECT_TRUE(Contains(Report(), kComplete));
+}
+
+// The Hungarian questions as the program shows them: the letters o and u with double acute exist only in
+// the library's code page 1250, and the name the question shows arrives unchanged. No to the retry
+// question cancels.
+TEST_F(CopyTest, HungarianQuestionsShowEveryLetter) {
+  ASSERT_TRUE(dir_.CopyFrom(NORBA_TEST_DIST_DIR, {"setuphungarian.dll"}));
+  WriteConfig("AskOverwrite=readme.txt;Kiv le\xEDr\xE1s\r\n");
+  ASSERT_TRUE(dir_.WriteText("target\\readme.txt", "old"));
+  ASSERT_TRUE(dir_.WriteText("target\\kiv.exe", "old"));
+  WriteArchive("setup.fil", ZipTestArchive().Add("readme.txt", "new").Add("kiv.exe", "new"));
+  uidriver::KernelHandle lock(Lock(Target("kiv.exe")));
+
+  std::unique_ptr<AppUnderTest> app = Start("/LANG:HUNGARIAN");
+  for (const wchar_t* name : {L"A(z) Kiv le\u00edr\u00e1s f\u00e1jl", L"A(z) kiv.exe f\u00e1jl"}) {
+    const std::wstring text = app->WaitMessageBox().MessageTextW();
+    EXPECT_NE(text.find(name), std::wstring::npos) << testing::PrintToString(text);
+    for (wchar_t letter : {L'\u0151', L'\u0171'}) EXPECT_NE(text.find(letter), std::wstring::npos) << letter;
+    app->AnswerMessageBox(IDNO);
+  }
+  EXPECT_EQ(kCancelled, app->WaitExit());
+  lock.Reset();
+  EXPECT_EQ("old", dir_.ReadText("target\\readme.txt"));
+  EXPECT_EQ("old", dir_.ReadText("target\\kiv.exe"));
 }
 
 // No rolls nothing back, and nothing after the archives happens: no record, no event 8, no restart of the

@@ -18,7 +18,7 @@ namespace {
 enum : int { kEditId = 101, kCheckId, kFirstRadioId, kSecondRadioId, kComboId, kStaticId, kAskId };
 
 // A short time-out for the waits that must fail, and what ending the program may add to it.
-constexpr DWORD kShortTimeoutMs = 1000;
+constexpr DWORD kShortTimeoutMs = 500;
 constexpr DWORD kEndSlackMs = 4000;
 
 std::string Fixture() { return std::string(NORBA_TEST_FIXTURE_DIR) + "/uifixture.exe"; }
