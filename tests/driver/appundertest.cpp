@@ -105,28 +105,29 @@ bool AppUnderTest::Await(const std::string& what, const std::function<bool()>& r
   return false;
 }
 
-UiWindow AppUnderTest::WaitWindow(const WindowQuery& query, DWORD timeoutMs, CallSite where) {
+UiWindow AppUnderTest::WaitFor(const std::string& what, const std::function<bool(const WindowInfo&)>& matches,
+                               DWORD timeoutMs, CallSite where) {
   HWND found = nullptr;
-  Await("a visible window titled \"" + query.caption + "\"", [&] {
+  Await(what, [&] {
     for (const WindowInfo& window : VisibleWindows())
-      if (found == nullptr && window.caption == query.caption) found = window.hwnd;
+      if (found == nullptr && matches(window)) found = window.hwnd;
     return found != nullptr;
   }, timeoutMs, where);
   return UiWindow(this, found);
 }
 
+UiWindow AppUnderTest::WaitWindow(const WindowQuery& query, DWORD timeoutMs, CallSite where) {
+  return WaitFor("a visible window titled \"" + query.caption + "\"",
+                 [&](const WindowInfo& window) { return window.caption == query.caption; }, timeoutMs, where);
+}
+
 UiWindow AppUnderTest::WaitMessageBox(const std::string& part, DWORD timeoutMs, CallSite where) {
-  HWND found = nullptr;
-  Await(part.empty() ? "a message box" : "a message box saying \"" + part + "\"", [&] {
-    for (const WindowInfo& window : VisibleWindows()) {
-      // The static keeps its text in the window manager: no message to a program that may be busy.
-      std::string message = StoredText(FindControl(window.hwnd, kMessageTextId));
-      if (found == nullptr && IsMessageBox(window.hwnd) && message.find(part) != std::string::npos)
-        found = window.hwnd;
-    }
-    return found != nullptr;
+  std::string what = part.empty() ? "a message box" : "a message box saying \"" + part + "\"";
+  return WaitFor(what, [&](const WindowInfo& window) {
+    // The static keeps its text in the window manager: no message to a program that may be busy.
+    std::string message = StoredText(FindControl(window.hwnd, kMessageTextId));
+    return IsMessageBox(window.hwnd) && message.find(part) != std::string::npos;
   }, timeoutMs, where);
-  return UiWindow(this, found);
 }
 
 std::string AppUnderTest::AnswerMessageBox(int buttonId, const std::string& part, CallSite where) {

@@ -82,6 +82,9 @@ class AppUnderTest {
  private:
   // A running process taken under test; an object that has ended when `process` is null.
   AppUnderTest(const std::string& name, HANDLE process, DWORD processId);
+  // Waits for the first visible top-level window that `matches`.
+  UiWindow WaitFor(const std::string& what, const std::function<bool(const WindowInfo&)>& matches, DWORD timeoutMs,
+                   CallSite where);
 
   std::string name_;
   KernelHandle process_;
