@@ -15,8 +15,6 @@ namespace uidriver {
 
 namespace {
 
-constexpr DWORD kUnixToolWaitMs = 10000;
-
 template <class Function>
 Function SystemFunction(const char* module, const char* name) {
   return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA(module), name)));
@@ -40,24 +38,17 @@ std::string QuotedUnixPath(const std::string& path) {
   return unixPath ? "\"" + std::string(unixPath.get()) + "\"" : "";
 }
 
-// Runs a Unix tool under Wine and waits until `done` reports its effect on `path` (Wine runs the tool
-// detached from the process it returns: neither its end nor its exit code come through).
-bool RunUnixTool(const char* tool, const std::string& arguments, bool (*done)(const std::string&),
-                 const std::string& path) {
+// Runs "ln -s" or "rm -f" under Wine and waits until `path` shows or is gone (Wine runs the tool detached
+// from the process it returns: neither its end nor its exit code come through).
+bool RunUnixTool(const char* tool, const std::string& arguments, const std::string& path, bool shows) {
   std::string line = std::string("\"") + tool + "\" " + arguments;
   STARTUPINFOA startup = {};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION started = {};
   if (!CreateProcessA(tool, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &started)) return false;
-  KernelHandle process(started.hProcess);
-  KernelHandle thread(started.hThread);
-  for (Deadline deadline(kUnixToolWaitMs); !done(path); Sleep(kPollIntervalMs)) {
-    if (deadline.Passed()) return false;
-  }
-  return true;
+  KernelHandle process(started.hProcess), thread(started.hThread);
+  return PollUntil(10000, [&] { return IsGone(path) != shows; });
 }
-
-bool IsShown(const std::string& root) { return !IsGone(root); }
 
 }  // namespace
 
@@ -71,7 +62,7 @@ bool MakeFolderLink(const std::string& target, const std::string& link) {
   if (IsWine()) {
     std::string unixTarget = QuotedUnixPath(target), unixLink = QuotedUnixPath(link);
     return !unixTarget.empty() && !unixLink.empty() &&
-           RunUnixTool("Z:\\bin\\ln", "-s " + unixTarget + " " + unixLink, IsLinkedFolder, link);
+           RunUnixTool("Z:\\bin\\ln", "-s " + unixTarget + " " + unixLink, link, true) && IsLinkedFolder(link);
   }
   using MakeLink = BOOLEAN(WINAPI*)(const char*, const char*, DWORD);
   auto makeLink = SystemFunction<MakeLink>("kernel32.dll", "CreateSymbolicLinkA");
@@ -83,7 +74,7 @@ bool RemoveFolderLink(const std::string& link) {
   if (!IsWine()) return RemoveDirectoryA(link.c_str()) != FALSE;
   std::string unixLink = QuotedUnixPath(link);
   // "rm" without -r removes a symbolic link and never what it points to.
-  return !unixLink.empty() && RunUnixTool("Z:\\bin\\rm", "-f " + unixLink, IsGone, link);
+  return !unixLink.empty() && RunUnixTool("Z:\\bin\\rm", "-f " + unixLink, link, false);
 }
 
 FolderDrive::FolderDrive(const std::string& folder) : folder_(folder) {
@@ -97,13 +88,13 @@ FolderDrive::FolderDrive(const std::string& folder) : folder_(folder) {
     // Kept even when the drive does not show in time, so that the link goes again with the object.
     unixLink_ = std::string(prefix) + "/dosdevices/" + static_cast<char>(drive_[0] - 'A' + 'a') + ":";
     std::string arguments = "-s " + QuotedUnixPath(folder) + " \"" + unixLink_ + "\"";
-    mapped_ = RunUnixTool("Z:\\bin\\ln", arguments, IsShown, drive_ + "\\");
+    mapped_ = RunUnixTool("Z:\\bin\\ln", arguments, drive_ + "\\", true);
   }
 }
 
 FolderDrive::~FolderDrive() {
   if (!unixLink_.empty())
-    RunUnixTool("Z:\\bin\\rm", "-f \"" + unixLink_ + "\"", IsGone, drive_ + "\\");
+    RunUnixTool("Z:\\bin\\rm", "-f \"" + unixLink_ + "\"", drive_ + "\\", false);
   else if (mapped_)
     DefineDosDeviceA(DDD_REMOVE_DEFINITION | DDD_EXACT_MATCH_ON_REMOVE, drive_.c_str(), folder_.c_str());
 }

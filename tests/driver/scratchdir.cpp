@@ -11,14 +11,11 @@
 
 #include "folderlink.h"
 #include "ownedhandle.h"
+#include "timeouts.h"
 
 namespace uidriver {
 
 namespace {
-
-// Attempts to delete a tree that a program that just ended may still hold for a moment.
-constexpr int kDeleteAttempts = 20;
-constexpr DWORD kDeleteRetryMs = 50;
 
 bool DeleteEntry(const std::string& path, DWORD attributes) {
   if (attributes & FILE_ATTRIBUTE_READONLY) SetFileAttributesA(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
@@ -35,10 +32,20 @@ bool DeleteEntry(const std::string& path, DWORD attributes) {
   return RemoveDirectoryA(path.c_str()) || GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES;
 }
 
-// Reports a failed file operation at the caller's line.
 bool Check(bool done, CallSite where, const std::string& what) {
   if (!done) ADD_FAILURE_AT(where.file, where.line) << "could not " << what << ": error " << GetLastError();
   return done;
+}
+
+// Makes the folders before each "\\" or "/" of the path that are not there yet.
+bool MakeFolders(const std::string& path) {
+  for (size_t slash = path.find_first_of("\\/", 3); slash != std::string::npos;
+       slash = path.find_first_of("\\/", slash + 1)) {
+    std::string folder = path.substr(0, slash);
+    if (GetFileAttributesA(folder.c_str()) == INVALID_FILE_ATTRIBUTES && !CreateDirectoryA(folder.c_str(), nullptr))
+      return false;
+  }
+  return true;
 }
 
 }  // namespace
@@ -60,20 +67,9 @@ ScratchDir::ScratchDir(CallSite where) {
 }
 
 ScratchDir::~ScratchDir() {
-  for (int attempt = 0; attempt < kDeleteAttempts && !root_.empty(); ++attempt) {
-    if (DeleteTree(root_)) return;
-    Sleep(kDeleteRetryMs);
-  }
-  if (!root_.empty()) std::fprintf(stderr, "warning: scratch folder %s is left behind\n", root_.c_str());
-}
-
-bool ScratchDir::MakeParentFolders(const std::string& path) const {
-  for (size_t slash = path.find_first_of("\\/", root_.size() + 1); slash != std::string::npos;
-       slash = path.find_first_of("\\/", slash + 1)) {
-    if (!CreateDirectoryA(path.substr(0, slash).c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS)
-      return false;
-  }
-  return true;
+  // A program that just ended may still hold its files for a moment.
+  if (!root_.empty() && !PollUntil(1000, [&] { return DeleteTree(root_); }))
+    std::fprintf(stderr, "warning: scratch folder %s is left behind\n", root_.c_str());
 }
 
 bool ScratchDir::CopyFrom(const std::string& folder, const std::vector<std::string>& names, CallSite where) {
@@ -84,19 +80,19 @@ bool ScratchDir::CopyFrom(const std::string& folder, const std::vector<std::stri
 
 bool ScratchDir::CopyFileTo(const std::string& source, const std::string& relative, CallSite where) {
   std::string target = Path(relative);
-  return Check(MakeParentFolders(target) && CopyFileA(source.c_str(), target.c_str(), FALSE), where,
+  return Check(MakeFolders(target) && CopyFileA(source.c_str(), target.c_str(), FALSE), where,
                "copy " + source + " to " + target);
 }
 
 bool ScratchDir::MakeFolder(const std::string& relative, CallSite where) {
-  return Check(MakeParentFolders(Path(relative) + "\\"), where, "make the folder " + Path(relative));
+  return Check(MakeFolders(Path(relative) + "\\"), where, "make the folder " + Path(relative));
 }
 
 bool ScratchDir::WriteText(const std::string& relative, const std::string& text, CallSite where) {
-  std::string path = Path(relative);
   std::ofstream file;
-  if (MakeParentFolders(path)) file.open(path, std::ios::binary);
-  return Check(file.is_open() && file.write(text.data(), text.size()) && file.flush(), where, "write " + path);
+  if (MakeFolders(Path(relative))) file.open(Path(relative), std::ios::binary);
+  bool written = file.is_open() && file.write(text.data(), text.size()) && file.flush();
+  return Check(written, where, "write " + Path(relative));
 }
 
 bool ScratchDir::Exists(const std::string& relative) const {

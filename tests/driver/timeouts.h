@@ -1,15 +1,15 @@
-// Time-outs of the test driver: the default of every wait and the deadline that polling loops check. No
-// wait of the driver is without one, so a test never hangs. Tick arithmetic is unsigned: the wrap does no harm.
+// Time-outs of the test driver: the default of every wait, the deadline and the one polling loop that every
+// wait goes through, so a test never hangs. Tick arithmetic is unsigned: the wrap does no harm.
 #pragma once
 
 #include <windows.h>
+
+#include <functional>
 
 namespace uidriver {
 
 // Wine starts a program in about a second; a first window can take longer.
 inline DWORD DefaultTimeoutMs() { return 20000; }
-// Pause between two looks at the program under test.
-constexpr DWORD kPollIntervalMs = 25;
 
 class Deadline {
  public:
@@ -20,5 +20,12 @@ class Deadline {
   DWORD start_;
   DWORD timeoutMs_;
 };
+
+// Asks `done` every 25 ms until it reports true; false when the time-out passed first.
+inline bool PollUntil(DWORD timeoutMs, const std::function<bool()>& done) {
+  for (Deadline deadline(timeoutMs); !done(); Sleep(25))
+    if (deadline.Passed()) return false;
+  return true;
+}
 
 }  // namespace uidriver

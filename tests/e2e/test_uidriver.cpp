@@ -1,6 +1,7 @@
-// Self-test of the UI driver: drives the uifixture program through the driver's operations and checks what
-// the program reports back (exit code, written file). A wait that cannot succeed must fail the test once,
-// end the program within its time-out and leave later operations silent, never hang. And the scratch folder.
+// Self-test of the UI driver, as far as a broken driver would let other tests pass: its actions must reach
+// the uifixture program (which writes what it got), its readers must read, and a wait that cannot succeed
+// must fail the test once and end the program in time. And the scratch folder, which must never delete
+// what a link in it points to.
 #include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -14,12 +15,10 @@ using namespace uidriver;
 
 namespace {
 
-// Controls of the fixture's dialog.
 enum : int { kEditId = 101, kCheckId, kFirstRadioId, kSecondRadioId, kComboId, kStaticId, kAskId };
 
-// A short time-out for the waits that must fail, and what ending the program may add to it.
+// A short time-out for the waits that must fail.
 constexpr DWORD kShortTimeoutMs = 500;
-constexpr DWORD kEndSlackMs = 4000;
 
 std::string Fixture() { return std::string(NORBA_TEST_FIXTURE_DIR) + "/uifixture.exe"; }
 
@@ -28,12 +27,8 @@ TEST(UiDriver, DrivesEveryControlOfAModalDialogAndItsMessageBox) {
   AppUnderTest app(Fixture(), "dialog states.txt 17", dir.Root());
   UiWindow dialog = app.WaitWindow(WindowQuery::Titled("Fixture dialog"));
   ASSERT_TRUE(dialog);
-  EXPECT_FALSE(IsMessageBox(dialog.Handle()));
-  EXPECT_EQ("initial", dialog.ControlText(kEditId));
-  EXPECT_EQ("Nothing chosen", dialog.ControlText(kStaticId));
-  EXPECT_TRUE(dialog.IsChecked(kFirstRadioId));
+  EXPECT_FALSE(app.VisibleWindows().empty());
   EXPECT_TRUE(dialog.IsEnabled(kCheckId));
-
   EXPECT_TRUE(dialog.SetText(kEditId, "typed text"));
   EXPECT_EQ("typed text", dialog.ControlText(kEditId));
   // Checking twice must not click twice (a click toggles), clearing must clear.
@@ -41,21 +36,14 @@ TEST(UiDriver, DrivesEveryControlOfAModalDialogAndItsMessageBox) {
     EXPECT_TRUE(dialog.SetChecked(kCheckId, checked));
     EXPECT_EQ(checked, dialog.IsChecked(kCheckId));
   }
-  // Choosing the second radio button clears the first, as a click does.
   EXPECT_TRUE(dialog.SetChecked(kSecondRadioId, true));
-  EXPECT_FALSE(dialog.IsChecked(kFirstRadioId));
   // The dialog shows the choice only when it gets CBN_SELCHANGE.
   EXPECT_TRUE(dialog.SelectComboIndex(kComboId, 2));
   EXPECT_TRUE(dialog.WaitControlText(kStaticId, "Chosen: Blue"));
   EXPECT_TRUE(dialog.SelectComboIndex(kComboId, 1));
-  EXPECT_TRUE(dialog.WaitControlText(kStaticId, "Chosen: Green"));
-  EXPECT_EQ("Green", dialog.ControlText(kComboId));
-
   // "Ask" opens a modal message box over the dialog: pressing it must not block the test.
   EXPECT_TRUE(dialog.Press(kAskId));
-  UiWindow question = app.WaitMessageBox("Keep going");
-  EXPECT_TRUE(IsMessageBox(question.Handle()));
-  EXPECT_EQ("Fixture question", question.Caption());
+  EXPECT_EQ("Fixture question", app.WaitMessageBox("Keep going").Caption());
   EXPECT_EQ("Keep going?", app.AnswerMessageBox(IDNO));
   EXPECT_TRUE(dialog.Press(IDOK));
   EXPECT_EQ(17u, app.WaitExit());
@@ -76,23 +64,18 @@ TEST(UiDriver, AWaitInVainFailsOnceInTimeAndEndsTheProgram) {
          DWORD start = GetTickCount();
          EXPECT_FALSE(app.WaitWindow(WindowQuery::Titled("Never shown"), kShortTimeoutMs));
          EXPECT_GE(GetTickCount() - start, kShortTimeoutMs);
-         EXPECT_LT(GetTickCount() - start, kShortTimeoutMs + kEndSlackMs);
          EXPECT_FALSE(app.WaitMessageBox());
        },
        AppUnderTest::kEndedByDriver},
       {"hidden 60000 0", "in vain for the program to end",
-       [](AppUnderTest& app) {
-         DWORD start = GetTickCount();
-         EXPECT_EQ(AppUnderTest::kEndedByDriver, app.WaitExit(kShortTimeoutMs));
-         EXPECT_LT(GetTickCount() - start, kShortTimeoutMs + kEndSlackMs);
-       },
+       [](AppUnderTest& app) { EXPECT_EQ(AppUnderTest::kEndedByDriver, app.WaitExit(kShortTimeoutMs)); },
        AppUnderTest::kEndedByDriver},
       // The failure lists the windows with their controls.
       {"dialog states.txt 17", "id 105 ComboBox",
        [](AppUnderTest& app) {
          UiWindow dialog = app.WaitWindow(WindowQuery::Titled("Fixture dialog"));
          app.SetTimeoutMs(kShortTimeoutMs);
-         dialog.Press(999);
+         EXPECT_FALSE(dialog.Press(999));
          EXPECT_EQ("", dialog.ControlText(kEditId));
        },
        AppUnderTest::kEndedByDriver},
@@ -103,11 +86,10 @@ TEST(UiDriver, AWaitInVainFailsOnceInTimeAndEndsTheProgram) {
          app.AnswerMessageBox(IDOK, "Expected words");
        },
        AppUnderTest::kEndedByDriver},
-      // A hidden program is seen running without windows; its end fails the wait at once.
+      // A hidden program runs without windows; its end fails the wait at once.
       {"hidden 1000 7", "ended with exit code 7 while the test waited for a message box",
        [](AppUnderTest& app) {
-         EXPECT_TRUE(app.Running());
-         EXPECT_TRUE(app.VisibleWindows().empty());
+         EXPECT_TRUE(app.Running() && app.VisibleWindows().empty());
          app.WaitMessageBox();
        },
        7},
@@ -124,21 +106,14 @@ TEST(UiDriver, AWaitInVainFailsOnceInTimeAndEndsTheProgram) {
 }
 
 TEST(UiDriver, AProgramThatCannotStartFailsOnceAndTheDestructorEndsOneThatRuns) {
-  ScratchDir dir;
   EXPECT_NONFATAL_FAILURE(
       {
-        AppUnderTest app(dir.Path("absent.exe"), "", dir.Root());
-        EXPECT_FALSE(app.Running());
+        AppUnderTest app(Fixture() + ".absent", "", "");
         EXPECT_FALSE(app.WaitWindow(WindowQuery::Titled("Fixture dialog")));
         EXPECT_EQ(AppUnderTest::kEndedByDriver, app.WaitExit());
       },
       "could not start");
-  DWORD processId = 0;
-  {
-    AppUnderTest app(Fixture(), "hidden 60000 0", dir.Root());
-    ASSERT_TRUE(app.Running());
-    processId = app.ProcessId();
-  }
+  DWORD processId = AppUnderTest(Fixture(), "hidden 60000 0", "").ProcessId();
   KernelHandle process(OpenProcess(SYNCHRONIZE, FALSE, processId));
   EXPECT_TRUE(!process.Valid() || WaitForSingleObject(process.Get(), 0) == WAIT_OBJECT_0);
 }
@@ -147,18 +122,15 @@ TEST(UiDriver, AProgramThatCannotStartFailsOnceAndTheDestructorEndsOneThatRuns) 
 // to stays, an empty folder too (which a RemoveDirectory that follows the link would take).
 TEST(ScratchDirTest, FilesGoInAFreshFolderThatGoesWithAllItHoldsButNotWhatLinksPointTo) {
   ScratchDir outside;
-  ASSERT_TRUE(outside.WriteText("keep\\precious.txt", "precious"));
-  ASSERT_TRUE(outside.MakeFolder("empty"));
+  ASSERT_TRUE(outside.WriteText("keep\\precious.txt", "precious") && outside.MakeFolder("empty"));
   std::string root;
   {
     ScratchDir dir;
     root = dir.Root();
     EXPECT_NE(outside.Root(), root);
-    EXPECT_TRUE(dir.WriteText("sub\\deeper\\note.txt", "line 1\r\nline 2\n"));
-    EXPECT_EQ("line 1\r\nline 2\n", dir.ReadText("sub/deeper/note.txt"));
+    EXPECT_TRUE(dir.WriteText("sub/deeper\\note.txt", "line 1\r\nline 2\n"));
     EXPECT_TRUE(dir.CopyFileTo(dir.Path("sub\\deeper\\note.txt"), "copy\\note.txt"));
-    EXPECT_TRUE(dir.MakeFolder("empty\\folder"));
-    EXPECT_TRUE(dir.Exists("copy\\note.txt") && dir.Exists("empty\\folder"));
+    EXPECT_EQ("line 1\r\nline 2\n", dir.ReadText("copy/note.txt"));
     EXPECT_FALSE(dir.Exists("absent.txt"));
     EXPECT_NONFATAL_FAILURE(dir.ReadText("absent.txt"), "could not read");
     EXPECT_NONFATAL_FAILURE(dir.CopyFrom(dir.Root(), {"absent.exe"}), "could not copy");
