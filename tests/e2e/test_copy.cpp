@@ -1,12 +1,12 @@
-// The copy step end to end through copyprobe.exe: the setup archives with their lists and folder markers,
-// the custom-admin flag, the retry question answered both ways and skipped in hidden runs, the end of the
-// page, the service program stopped and restarted, the hook events in order and the uninstall record; the
-// overwrite and retry questions in English and in Hungarian.
+// The copy step end to end through copyprobe.exe: the archives with their lists and folder markers, the
+// custom-admin flag, the overwrite and retry questions (in English and Hungarian, skipped in hidden runs),
+// the end of the page, the service stopped and restarted in hook order, and the uninstall record.
 // A run of the probe takes seconds under Wine: each run is checked for several of these at once.
 #include <gtest/gtest.h>
 #include <windows.h>
 
 #include <memory>
+#include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -31,11 +31,11 @@ const char kMissing[] = "<missing>";
 const DWORD kFinished = 0;
 const DWORD kCancelled = 1;
 
-// The class of the window that owns a message box.
-std::string OwnerClass(HWND box) {
+// Whether the copy probe's wizard owns the message box.
+bool OwnedByWizard(HWND box) {
   char name[64] = {};
   GetClassNameA(GetWindow(box, GW_OWNER), name, sizeof name);
-  return name;
+  return std::string(name) == "NorbaCopyProbe";
 }
 
 // A file held open without sharing, as a running program holds its executable: nobody can replace it.
@@ -129,8 +129,7 @@ TEST_F(CopyTest, ArchivesAreExtractedAndRecordedAroundTheStoppedServiceInHookOrd
   EXPECT_EQ("user's readme", dir_.ReadText("target\\readme.txt"));
   EXPECT_EQ("nested", dir_.ReadText("target\\conf\\admin.ini"));
   // The folder marker leaves its folder, empty, and is not recorded.
-  EXPECT_TRUE(dir_.Exists("target\\data\\logs"));
-  EXPECT_FALSE(dir_.Exists("target\\data\\logs\\dummy.tmp"));
+  EXPECT_TRUE(dir_.Exists("target\\data\\logs") && !dir_.Exists("target\\data\\logs\\dummy.tmp"));
   EXPECT_EQ("First paragraph.\r\nSecond paragraph.\r\n", dir_.ReadText("target\\LicenseAgreed.txt"));
   EXPECT_EQ(files + "admin.ini|readme.txt|conf/admin.ini|LicenseAgreed.txt", RecordValue("UninstallFiles"));
   EXPECT_EQ(Target(), RecordValue("UninstallPath"));
@@ -145,16 +144,13 @@ TEST_F(CopyTest, ArchivesAreExtractedAndRecordedAroundTheStoppedServiceInHookOrd
   // Events 7 and 8: 0, the wizard, the progress bar, no page function; the installation type, no value.
   std::vector<std::string> events = Events();
   ASSERT_EQ(5u, events.size()) << dir_.ReadText("events.log");
-  std::istringstream begin(events[0]);
-  std::string name, event, a, wizard, progress;
-  begin >> name >> event >> a >> wizard >> progress;
-  EXPECT_TRUE(wizard != "0" && progress != "0" && wizard != progress) << events[0];
-  const std::string windows = wizard + " " + progress;
-  EXPECT_EQ("NewSetupHook 7 0 " + windows + " 0 2", events[0]);
+  std::smatch window;
+  ASSERT_TRUE(std::regex_match(events[0], window, std::regex("NewSetupHook 7 0 ([1-9]\\d*) ([1-9]\\d*) 0 2")));
+  EXPECT_NE(window[1], window[2]);
   EXPECT_EQ("/STOP|" + Target() + kServiceTitle, events[1]);
   EXPECT_EQ(0u, events[2].find("SetupHook 8 ")) << events[2];
   EXPECT_TRUE(Contains(events[2], "\"" + Target() + "\"")) << events[2];
-  EXPECT_EQ("NewSetupHook 8 0 " + windows + " 0 0", events[3]);
+  EXPECT_EQ("NewSetupHook 8 0 " + window[1].str() + " " + window[2].str() + " 0 0", events[3]);
   EXPECT_EQ("/START|" + Target() + kServiceTitle, events[4]);
 }
 
@@ -171,7 +167,6 @@ TEST_F(CopyTest, CustomArchivesWithoutSetupFilReplaceProtectedFilesAndNoCopyComp
 
   EXPECT_TRUE(Contains(dir_.ReadText("assert.log"), "total>0"));
   EXPECT_EQ("custom settings", dir_.ReadText("target\\config\\settings.ini"));
-  EXPECT_EQ("[admin]", dir_.ReadText("target\\ADMIN.INI"));
   EXPECT_EQ("config/settings.ini|ADMIN.INI", RecordValue("UninstallFiles"));
   EXPECT_EQ("config/*.ini|kiv.exe", RecordValue("UninstallProtect"));
   EXPECT_EQ(kMissing, RecordValue("UninstallServiceExe"));
@@ -214,18 +209,15 @@ TEST_F(CopyTest, OverwriteQuestionsOfTheWizardAndRetryYes) {
   ZipTestArchive setup;
   for (const std::string& name : names) {
     setup.Add(name, "new");
-    if (name != "sub/new.txt") {
-      ASSERT_TRUE(dir_.WriteText("target\\" + name, "old"));
-    }
+    ASSERT_TRUE(name == "sub/new.txt" || dir_.WriteText("target\\" + name, "old"));
   }
   WriteArchive("setup.fil", setup);
   uidriver::KernelHandle lock(Lock(Target("kiv.exe")));
-  ASSERT_TRUE(lock.Valid());
 
   std::unique_ptr<AppUnderTest> app = Start();
   uidriver::UiWindow box = app->WaitMessageBox("Kiv read-me file");
   EXPECT_EQ("Replace file?", box.Caption());
-  EXPECT_EQ("NorbaCopyProbe", OwnerClass(box.Handle()));
+  EXPECT_TRUE(OwnedByWizard(box.Handle()));
   EXPECT_EQ(
       "The file Kiv read-me file already exists in the installation folder.\n\nDo you want to replace it with the "
       "file from the setup?",
@@ -247,15 +239,18 @@ TEST_F(CopyTest, OverwriteQuestionsOfTheWizardAndRetryYes) {
   EXPECT_TRUE(Contains(Report(), kComplete));
 }
 
-// The Hungarian questions as the program shows them: the letters o and u with double acute exist only in
-// the library's code page 1250, and the name the question shows arrives unchanged. No to the retry
-// question cancels.
-TEST_F(CopyTest, HungarianQuestionsShowEveryLetter) {
+// The Hungarian questions show every letter: o and u with double acute exist only in the library's code
+// page 1250, and the name a question shows arrives unchanged. No to the retry question cancels, rolls
+// nothing back, and nothing after the archives happens: no record, no event 8, no restart of the stopped
+// service; Back leaves the page.
+TEST_F(CopyTest, HungarianQuestionsAndRetryNoCancelWithoutRecordHookEventOrServiceRestart) {
   ASSERT_TRUE(dir_.CopyFrom(NORBA_TEST_DIST_DIR, {"setuphungarian.dll"}));
-  WriteConfig("AskOverwrite=readme.txt;Kiv le\xEDr\xE1s\r\n");
-  ASSERT_TRUE(dir_.WriteText("target\\readme.txt", "old"));
-  ASSERT_TRUE(dir_.WriteText("target\\kiv.exe", "old"));
-  WriteArchive("setup.fil", ZipTestArchive().Add("readme.txt", "new").Add("kiv.exe", "new"));
+  WriteConfig("AskOverwrite=readme.txt;Kiv le\xEDr\xE1s\r\nInstallSkipCopyComplete=1\r\n");
+  InstallService(0);
+  RecordHookEvents();
+  ASSERT_TRUE(dir_.WriteText("target\\readme.txt", "old") && dir_.WriteText("target\\kiv.exe", "old"));
+  WriteArchive("setup.fil", ZipTestArchive().Add("readme.txt", "new").Add("a.txt", "text"));
+  WriteArchive("custom.zip", ZipTestArchive().Add("admin.ini", "[admin]").Add("kiv.exe", "new"));
   uidriver::KernelHandle lock(Lock(Target("kiv.exe")));
 
   std::unique_ptr<AppUnderTest> app = Start("/LANG:HUNGARIAN");
@@ -267,67 +262,43 @@ TEST_F(CopyTest, HungarianQuestionsShowEveryLetter) {
   }
   EXPECT_EQ(kCancelled, app->WaitExit());
   lock.Reset();
-  EXPECT_EQ("old", dir_.ReadText("target\\readme.txt"));
-  EXPECT_EQ("old", dir_.ReadText("target\\kiv.exe"));
-}
 
-// No rolls nothing back, and nothing after the archives happens: no record, no event 8, no restart of the
-// stopped service; Back leaves the page.
-TEST_F(CopyTest, RetryNoCancelsWithoutRecordHookEventOrServiceRestart) {
-  WriteConfig("InstallSkipCopyComplete=1\r\n");
-  InstallService(0);
-  RecordHookEvents();
-  ASSERT_TRUE(dir_.WriteText("target\\bin\\kiv.exe", "old program"));
-  WriteArchive("setup.fil", ZipTestArchive().Add("readme.txt", "text"));
-  WriteArchive("custom.zip", ZipTestArchive().Add("admin.ini", "[admin]").Add("bin/kiv.exe", "new program"));
-  uidriver::KernelHandle lock(Lock(Target("bin\\kiv.exe")));
-  ASSERT_TRUE(lock.Valid());
-
-  std::unique_ptr<AppUnderTest> app = Start();
-  app->AnswerMessageBox(IDNO, kRetryText);
-  EXPECT_EQ(kCancelled, app->WaitExit());
-  lock.Reset();
-
-  EXPECT_EQ("text", dir_.ReadText("target\\readme.txt"));
-  EXPECT_EQ("old program", dir_.ReadText("target\\bin\\kiv.exe"));
+  EXPECT_EQ("old|text|old", dir_.ReadText("target\\readme.txt") + "|" + dir_.ReadText("target\\a.txt") + "|" +
+                                dir_.ReadText("target\\kiv.exe"));
   EXPECT_EQ(kMissing, RecordValue("UninstallPath"));
   std::vector<std::string> events = Events();
   ASSERT_EQ(2u, events.size()) << dir_.ReadText("events.log");
   EXPECT_EQ(0u, events[0].find("NewSetupHook 7 ")) << events[0];
   EXPECT_EQ("/STOP|" + Target() + kServiceTitle, events[1]);
-  EXPECT_EQ(kCopying + "progress=100\nenabled=back cancel\nnextdefault=0\nfocus=0\nnextposted=1\ncustomadmin=1\n",
-            Report());
+  EXPECT_TRUE(Contains(Report(), "\nenabled=back cancel\nnextdefault=0\nfocus=0\nnextposted=1\ncustomadmin=1\n"))
+      << Report();
 }
 
 // Failures that no retry can mend end the copy without a retry question, and in a hidden run nobody could
-// answer one: a file in use and a refused name cancel there without a window. A visible run shows the
-// refused name's error, which belongs to the wizard.
+// answer one: a file in use cancels there without a window. A visible run shows the refused name's error,
+// which belongs to the wizard.
 TEST_F(CopyTest, UnmendableFailuresAndHiddenRunsCancelWithoutRetryQuestion) {
-  const struct {
-    const char* entry;  // the archive's second entry, after readme.txt; kiv.exe is held open
-    bool hidden;
-  } cases[] = {{"kiv.exe", true}, {"../outside.txt", true}, {"../outside.txt", false}};
   WriteConfig("");
   ASSERT_TRUE(dir_.WriteText("silentsetup.ini", "2004.PUSH=149\r\n"));
-  for (const auto& c : cases) {
-    SCOPED_TRACE(std::string(c.entry) + (c.hidden ? " hidden" : " visible"));
-    ASSERT_TRUE(dir_.WriteText("target\\kiv.exe", "old program"));
-    WriteArchive("setup.fil", ZipTestArchive().Add("readme.txt", "text").Add(c.entry, "new program"));
-    uidriver::KernelHandle lock(Lock(Target("kiv.exe")));
-
-    std::unique_ptr<AppUnderTest> app = Start(c.hidden ? "/HIDE" : "");
-    if (c.hidden) {
+  ASSERT_TRUE(dir_.WriteText("target\\kiv.exe", "old program"));
+  uidriver::KernelHandle lock(Lock(Target("kiv.exe")));
+  for (const char* entry : {"kiv.exe", "../outside.txt"}) {
+    SCOPED_TRACE(entry);
+    bool hidden = entry == std::string("kiv.exe");
+    WriteArchive("setup.fil", ZipTestArchive().Add("readme.txt", "text").Add(entry, "new program"));
+    std::unique_ptr<AppUnderTest> app = Start(hidden ? "/HIDE" : "");
+    if (hidden) {
       EXPECT_FALSE(app->ShowedWindowUntilExit());
     } else {
-      EXPECT_EQ("NorbaCopyProbe", OwnerClass(app->WaitMessageBox(c.entry).Handle()));
-      EXPECT_FALSE(Contains(app->AnswerMessageBox(IDOK, c.entry), kRetryText));
+      EXPECT_TRUE(OwnedByWizard(app->WaitMessageBox(entry).Handle()));
+      EXPECT_FALSE(Contains(app->AnswerMessageBox(IDOK, entry), kRetryText));
     }
     EXPECT_EQ(kCancelled, app->WaitExit());
     EXPECT_EQ(kMissing, RecordValue("UninstallPath"));
-    lock.Reset();
-    EXPECT_EQ("old program", dir_.ReadText("target\\kiv.exe"));
     EXPECT_FALSE(dir_.Exists("outside.txt"));
   }
+  lock.Reset();
+  EXPECT_EQ("old program", dir_.ReadText("target\\kiv.exe"));
 }
 
 }  // namespace
