@@ -9,6 +9,9 @@
 #include <algorithm>
 #include <cstdio>
 
+// Newer than the system version the build targets, hence not declared.
+extern "C" BOOL WINAPI QueryFullProcessImageNameA(HANDLE process, DWORD flags, LPSTR path, PDWORD size);
+
 namespace uidriver {
 
 namespace {
@@ -134,13 +137,9 @@ AppUnderTest::AppUnderTest(const std::string& name, HANDLE process, DWORD proces
     : name_(name), process_(process), processId_(processId), gaveUp_(!process) {}
 
 std::string AppUnderTest::ProgramPath() const {
-  // Newer than the system version the build targets: looked up at run time.
-  using QueryName = BOOL(WINAPI*)(HANDLE, DWORD, LPSTR, PDWORD);
-  auto query = reinterpret_cast<QueryName>(
-      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "QueryFullProcessImageNameA")));
   char path[MAX_PATH * 2] = {};
   DWORD size = sizeof path;
-  return process_.Valid() && query && query(process_.Get(), 0, path, &size) ? std::string(path, size) : "";
+  return process_.Valid() && QueryFullProcessImageNameA(process_.Get(), 0, path, &size) ? std::string(path, size) : "";
 }
 
 std::vector<HWND> AppUnderTest::VisibleWindows() const { return Windows(nullptr, processId_, true); }

@@ -1,7 +1,6 @@
 // The UI driver of the end-to-end tests: AppUnderTest starts a program and waits for its windows, message
 // boxes and exit; UiWindow works a window's controls as a user would; ScratchDir holds the test's files.
-// Every wait polls against a time-out that fails the test at the caller's line, lists the program's
-// windows and controls and ends the program, so a test never hangs.
+// A wait in vain fails the test at the caller's line, lists the program's windows and ends the program.
 #pragma once
 
 #include <windows.h>
@@ -27,9 +26,8 @@ struct WindowQuery {
   static WindowQuery Titled(const std::string& caption) { return {caption}; }
 };
 
-// A window obtained from AppUnderTest's waits, valid while that object lives. Controls are found by id
-// among all descendants (pages nested in a frame too), waiting until they exist (for actions: visible and
-// enabled). A UiWindow whose wait failed is empty: its operations do nothing and report nothing more.
+// A window from AppUnderTest's waits, valid while that object lives; empty when the wait failed. Controls
+// are found by id among all descendants (pages nested in a frame too).
 class UiWindow {
  public:
   explicit UiWindow(AppUnderTest* app = nullptr, HWND window = nullptr) : app_(app), window_(window) {}
@@ -37,7 +35,7 @@ class UiWindow {
   explicit operator bool() const { return window_ != nullptr; }
 
   std::string Caption() const;
-  // Live text (WM_GETTEXT): an edit's contents, a static's text, a combo box's selection.
+  // WM_GETTEXT: an edit's contents, a static's text, a combo box's selection.
   std::string ControlText(int id, CallSite where = CallSite::Here()) const;
   // A message box's message, in ANSI or in UTF-16 (for letters outside the ANSI code page).
   std::string MessageText(CallSite where = CallSite::Here()) const;
@@ -46,20 +44,17 @@ class UiWindow {
   bool IsChecked(int id, CallSite where = CallSite::Here()) const;
   bool IsEnabled(int id, CallSite where = CallSite::Here()) const;
 
-  // WM_SETTEXT (a single-line edit notifies EN_CHANGE as for typing).
   bool SetText(int id, const std::string& text, CallSite where = CallSite::Here());
-  // Clicks a check box or radio button only when its state differs, then waits for the new state.
+  // Clicks only when the state differs, then waits for the new state.
   bool SetChecked(int id, bool checked, CallSite where = CallSite::Here());
   // Selects the item and notifies CBN_SELCHANGE to the owner, as a user's choice does.
   bool SelectComboIndex(int id, int index, CallSite where = CallSite::Here());
-  // BN_CLICKED posted like a click, without waiting for the handler: a button that opens a modal box
-  // does not block the test. Wait for the press's effect instead.
+  // BN_CLICKED posted, not waiting for the handler (which may open a modal box): wait for its effect.
   bool Press(int id, CallSite where = CallSite::Here());
 
  private:
-  // The control once it is there (for an action: visible and enabled); nullptr after a failure.
+  // Waits for the control (for an action: visible and enabled); nullptr after a failure.
   HWND Control(int id, bool forAction, CallSite where) const;
-  // Sends the message to the control with a time-out; no answer in time fails the test.
   bool Send(int id, UINT message, WPARAM wParam, LPARAM lParam, DWORD_PTR* result, bool forAction,
             CallSite where) const;
   // WM_COMMAND with the code to the control's parent, posted or sent without waiting for the handler.
@@ -78,8 +73,7 @@ class AppUnderTest {
   // Exit code of a program that the driver ended.
   static constexpr DWORD kEndedByDriver = 0xDEAD;
 
-  // Starts the program (a full path) in the working folder (empty: the test's own). A start that fails
-  // fails the test; the object then behaves as a program that has ended.
+  // Starts the program (a full path) in the working folder (empty: the test's own); a failed start fails.
   AppUnderTest(const std::string& program, const std::string& arguments, const std::string& workDir,
                CallSite where = CallSite::Here());
   ~AppUnderTest() { End(); }
@@ -98,11 +92,10 @@ class AppUnderTest {
   UiWindow WaitMessageBox(const std::string& part = "", DWORD timeoutMs = 0, CallSite where = CallSite::Here());
   // Presses the box's button (IDOK, IDYES, IDNO...), waits until the box closed, returns its message.
   std::string AnswerMessageBox(int buttonId, const std::string& part = "", CallSite where = CallSite::Here());
-  // The program's visible top-level windows now.
   std::vector<HWND> VisibleWindows() const;
   // The exit code; kEndedByDriver when the driver ended the program.
   DWORD WaitExit(DWORD timeoutMs = 0, CallSite where = CallSite::Here());
-  // Watches the program until it ends: did it show any window meanwhile?
+  // Did the program show any window before it ended?
   bool ShowedWindowUntilExit(DWORD timeoutMs = 0, CallSite where = CallSite::Here());
   void End();
   // A program that this one started from a file of that name (any case, no folder: a program that copies
@@ -110,8 +103,8 @@ class AppUnderTest {
   std::unique_ptr<AppUnderTest> WaitStartedProgram(const std::string& fileName, DWORD timeoutMs = 0,
                                                    CallSite where = CallSite::Here());
 
-  // Polls `ready` until it reports true; the program's end or the time-out fails (see Fail). After one
-  // failure the driver gives up on the program: later waits return false and report nothing more.
+  // Polls `ready` until it reports true; the program's end or the time-out fails. After one failure
+  // the driver gives up on the program: later waits return false and report nothing more.
   bool Await(const std::string& what, const std::function<bool()>& ready, DWORD timeoutMs = 0,
              CallSite where = CallSite::Here());
   // Fails the test with the message and the program's windows and controls, ends the program; false.

@@ -119,13 +119,12 @@ TEST_F(DiagnosticsTest, AnUnwritableAssertLogFallsBackToTheDocumentsFolderAndNoE
   std::string text = app->AnswerMessageBox(IDNO, "An unexpected condition has been encountered.");
   EXPECT_TRUE(Contains(text, "(logged in the " + fallback + " file)")) << text;
   DWORD code = app->WaitExit();
-  EXPECT_NE(3u, code);
-  EXPECT_NE(AppUnderTest::kEndedByDriver, code);
+  EXPECT_TRUE(code != 3u && code != AppUnderTest::kEndedByDriver) << code;
   ExpectOneEntry(ReadWhole(fallback));
 }
 
 // /NOASSERT logs the assertion without a box and goes on, here into a crash. With tracing the dump is
-// compressed on the desktop and the trace names it and its upload page; without, the next crash asks
+// compressed on the desktop and the trace names its upload page; without, the next crash asks
 // (its dump named with the try counter), and No leaves that dump uncompressed.
 TEST_F(DiagnosticsTest, CrashDumpsGoToTheDesktopCompressedWithTracingOrAfterTheQuestion) {
   std::string desktop = ShellFolder(CSIDL_DESKTOPDIRECTORY);
@@ -148,11 +147,8 @@ TEST_F(DiagnosticsTest, CrashDumpsGoToTheDesktopCompressedWithTracingOrAfterTheQ
   ExpectOneEntry(dir.ReadText("assert.log"));
   EXPECT_TRUE(IsGzippedMinidump(first + ".gz")) << first;
   EXPECT_FALSE(FileExists(first));
-  std::string log = dir.ReadText("trace.log");
-  const std::string handler = "NORBAAPP::WriteDumpToFileHandler ";
-  for (const std::string& line : {handler + "entered\r\n", handler + "dump file written (" + first + ")\r\n",
-                                  "/common/crashreport.php?filename=" + file + ".dmp.gz", handler + "finished\r\n"})
-    EXPECT_TRUE(Contains(log, line)) << line << log;
+  // The trace's upload page names the compressed dump.
+  EXPECT_TRUE(Contains(dir.ReadText("trace.log"), "/common/crashreport.php?filename=" + file + ".dmp.gz"));
 
   std::unique_ptr<AppUnderTest> asking = Start("/CRASHDUMP crash");
   asking->SetTimeoutMs(kCrashTimeoutMs);
