@@ -15,8 +15,6 @@ namespace uidriver {
 
 namespace {
 
-constexpr DWORD kUnixToolWaitMs = 10000;
-
 template <class Function>
 Function SystemFunction(const char* module, const char* name) {
   return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA(module), name)));
@@ -24,46 +22,33 @@ Function SystemFunction(const char* module, const char* name) {
 
 bool IsWine() { return SystemFunction<void*>("ntdll.dll", "wine_get_version") != nullptr; }
 
+bool IsGone(const std::string& path) { return GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES; }
+
 struct HeapFreer {
   void operator()(char* text) const { HeapFree(GetProcessHeap(), 0, text); }
 };
 
-// The Unix path of a Windows path under Wine; "" elsewhere.
-std::string UnixPath(const std::string& path) {
+// The Unix path of a Windows path under Wine, in quotes for a command line; "" elsewhere.
+std::string QuotedUnixPath(const std::string& path) {
   auto toUnix = SystemFunction<char*(CDECL*)(const WCHAR*)>("kernel32.dll", "wine_get_unix_file_name");
-  int chars = MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, nullptr, 0);
-  if (toUnix == nullptr || chars <= 0) return "";
-  std::vector<WCHAR> wide(static_cast<size_t>(chars));
-  if (!MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide.data(), chars)) return "";
+  std::vector<WCHAR> wide(path.size() + 1);
+  int chars = static_cast<int>(wide.size());
+  if (toUnix == nullptr || !MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide.data(), chars)) return "";
   std::unique_ptr<char, HeapFreer> unixPath(toUnix(wide.data()));
-  return unixPath ? std::string(unixPath.get()) : std::string();
+  return unixPath ? "\"" + std::string(unixPath.get()) + "\"" : "";
 }
 
-// Runs a Unix tool under Wine and waits until `done` reports its effect (Wine runs the tool detached from
-// the process it returns: neither its end nor its exit code come through); false when that does not come.
-bool RunUnixTool(const std::string& tool, const std::string& arguments, bool (*done)(const std::string&),
-                 const std::string& path) {
-  std::string line = "\"" + tool + "\" " + arguments;
-  std::vector<char> mutableLine(line.begin(), line.end());
-  mutableLine.push_back('\0');
+// Runs "ln -s" or "rm -f" under Wine and waits until `path` shows or is gone (Wine runs the tool detached
+// from the process it returns: neither its end nor its exit code come through).
+bool RunUnixTool(const char* tool, const std::string& arguments, const std::string& path, bool shows) {
+  std::string line = std::string("\"") + tool + "\" " + arguments;
   STARTUPINFOA startup = {};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION started = {};
-  if (!CreateProcessA(tool.c_str(), mutableLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                      &started)) {
-    return false;
-  }
-  KernelHandle process(started.hProcess);
-  KernelHandle thread(started.hThread);
-  for (Deadline deadline(kUnixToolWaitMs); !done(path); Sleep(kPollIntervalMs)) {
-    if (deadline.Passed()) return false;
-  }
-  return true;
+  if (!CreateProcessA(tool, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &started)) return false;
+  KernelHandle process(started.hProcess), thread(started.hThread);
+  return PollUntil(10000, [&] { return IsGone(path) != shows; });
 }
-
-bool IsGone(const std::string& path) { return GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES; }
-
-std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
 
 }  // namespace
 
@@ -75,10 +60,9 @@ bool IsLinkedFolder(const std::string& path) {
 
 bool MakeFolderLink(const std::string& target, const std::string& link) {
   if (IsWine()) {
-    std::string unixTarget = UnixPath(target);
-    std::string unixLink = UnixPath(link);
+    std::string unixTarget = QuotedUnixPath(target), unixLink = QuotedUnixPath(link);
     return !unixTarget.empty() && !unixLink.empty() &&
-           RunUnixTool("Z:\\bin\\ln", "-s " + Quoted(unixTarget) + " " + Quoted(unixLink), IsLinkedFolder, link);
+           RunUnixTool("Z:\\bin\\ln", "-s " + unixTarget + " " + unixLink, link, true) && IsLinkedFolder(link);
   }
   using MakeLink = BOOLEAN(WINAPI*)(const char*, const char*, DWORD);
   auto makeLink = SystemFunction<MakeLink>("kernel32.dll", "CreateSymbolicLinkA");
@@ -88,9 +72,9 @@ bool MakeFolderLink(const std::string& target, const std::string& link) {
 
 bool RemoveFolderLink(const std::string& link) {
   if (!IsWine()) return RemoveDirectoryA(link.c_str()) != FALSE;
-  std::string unixLink = UnixPath(link);
+  std::string unixLink = QuotedUnixPath(link);
   // "rm" without -r removes a symbolic link and never what it points to.
-  return !unixLink.empty() && RunUnixTool("Z:\\bin\\rm", "-f " + Quoted(unixLink), IsGone, link);
+  return !unixLink.empty() && RunUnixTool("Z:\\bin\\rm", "-f " + unixLink, link, false);
 }
 
 FolderDrive::FolderDrive(const std::string& folder) : folder_(folder) {
@@ -100,18 +84,17 @@ FolderDrive::FolderDrive(const std::string& folder) : folder_(folder) {
   DWORD n = GetEnvironmentVariableA("WINEPREFIX", prefix, sizeof(prefix));
   if (drive_.empty() || !IsWine()) {
     mapped_ = !drive_.empty() && DefineDosDeviceA(0, drive_.c_str(), folder.c_str());
-  } else if (n > 0 && n < sizeof(prefix) && !UnixPath(folder).empty()) {
+  } else if (n > 0 && n < sizeof(prefix) && !QuotedUnixPath(folder).empty()) {
     // Kept even when the drive does not show in time, so that the link goes again with the object.
     unixLink_ = std::string(prefix) + "/dosdevices/" + static_cast<char>(drive_[0] - 'A' + 'a') + ":";
-    auto shown = [](const std::string& root) { return !IsGone(root); };
-    mapped_ = RunUnixTool("Z:\\bin\\ln", "-s " + Quoted(UnixPath(folder)) + " " + Quoted(unixLink_), shown,
-                          drive_ + "\\");
+    std::string arguments = "-s " + QuotedUnixPath(folder) + " \"" + unixLink_ + "\"";
+    mapped_ = RunUnixTool("Z:\\bin\\ln", arguments, drive_ + "\\", true);
   }
 }
 
 FolderDrive::~FolderDrive() {
   if (!unixLink_.empty())
-    RunUnixTool("Z:\\bin\\rm", "-f " + Quoted(unixLink_), IsGone, drive_ + "\\");
+    RunUnixTool("Z:\\bin\\rm", "-f \"" + unixLink_ + "\"", drive_ + "\\", false);
   else if (mapped_)
     DefineDosDeviceA(DDD_REMOVE_DEFINITION | DDD_EXACT_MATCH_ON_REMOVE, drive_.c_str(), folder_.c_str());
 }

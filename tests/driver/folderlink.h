@@ -1,5 +1,5 @@
-// Linked folders (junctions, symbolic links) in test folders: making one and removing one as a link, and
-// a drive letter standing for a folder. Wine shows Unix symbolic links as linked folders but follows them
+// Linked folders (junctions, symbolic links) in test folders: making one, removing one as a link, and a
+// drive letter standing for a folder. Wine shows Unix symbolic links as linked folders but follows them
 // in RemoveDirectory, so under Wine both go through the Unix tools.
 #pragma once
 
@@ -13,8 +13,8 @@ bool MakeFolderLink(const std::string& target, const std::string& link);
 // Removes the link itself; what it points to stays untouched.
 bool RemoveFolderLink(const std::string& link);
 
-// A free drive letter standing for `folder` while the object lives ("Q:\" is the folder): DefineDosDeviceA,
-// or under Wine (whose files do not see that) a link in the prefix's "dosdevices" folder.
+// A free drive letter standing for `folder` while the object lives: DefineDosDeviceA, or under Wine
+// (whose files do not see that) a link in the prefix's "dosdevices" folder.
 class FolderDrive {
  public:
   explicit FolderDrive(const std::string& folder);

@@ -1,5 +1,4 @@
 // Kernel and search handles of the test driver, owned by an object that closes them in its destructor.
-// Movable, not copyable.
 #pragma once
 
 #include <windows.h>
@@ -9,31 +8,20 @@ namespace uidriver {
 template <BOOL(WINAPI* Close)(HANDLE)>
 class OwnedHandle {
  public:
-  OwnedHandle() = default;
-  explicit OwnedHandle(HANDLE handle) : handle_(handle) {}
+  explicit OwnedHandle(HANDLE handle = nullptr) : handle_(handle) {}
   ~OwnedHandle() { Reset(); }
-
   OwnedHandle(const OwnedHandle&) = delete;
   OwnedHandle& operator=(const OwnedHandle&) = delete;
-  OwnedHandle(OwnedHandle&& other) noexcept : handle_(other.handle_) { other.handle_ = nullptr; }
-  OwnedHandle& operator=(OwnedHandle&& other) noexcept {
-    if (this != &other) {
-      Reset(other.handle_);
-      other.handle_ = nullptr;
-    }
-    return *this;
-  }
 
   HANDLE Get() const { return handle_; }
   bool Valid() const { return handle_ != nullptr && handle_ != INVALID_HANDLE_VALUE; }
-
   void Reset(HANDLE handle = nullptr) {
     if (Valid()) Close(handle_);
     handle_ = handle;
   }
 
  private:
-  HANDLE handle_ = nullptr;
+  HANDLE handle_;
 };
 
 using KernelHandle = OwnedHandle<CloseHandle>;  // processes, threads, files

@@ -1,53 +1,51 @@
-// The scratch folder of one end-to-end test: a unique folder under the temporary folder, file helpers,
-// and the tree deletion that removes links as links.
+// The scratch folder of one test: a unique folder under the temporary folder, file helpers that fail the
+// test at the caller's line, and the tree deletion that removes links as links.
 #include "scratchdir.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
 
 #include <cstdio>
+#include <fstream>
+#include <iterator>
 
 #include "folderlink.h"
 #include "ownedhandle.h"
+#include "timeouts.h"
 
 namespace uidriver {
 
 namespace {
-
-// Attempts to delete a tree that a program that just ended may still hold for a moment.
-constexpr int kDeleteAttempts = 20;
-constexpr DWORD kDeleteRetryMs = 50;
-constexpr int kNameAttempts = 1000;
-
-std::string TempFolder() {
-  char buffer[MAX_PATH + 1] = {};
-  DWORD length = GetTempPathA(sizeof buffer, buffer);
-  if (length == 0 || length >= sizeof buffer) return "C:\\";
-  return std::string(buffer, length);
-}
-
-bool IsDots(const char* name) { return lstrcmpA(name, ".") == 0 || lstrcmpA(name, "..") == 0; }
-
-bool EmptyAndRemoveFolder(const std::string& folder);
 
 bool DeleteEntry(const std::string& path, DWORD attributes) {
   if (attributes & FILE_ATTRIBUTE_READONLY) SetFileAttributesA(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
   if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) return DeleteFileA(path.c_str()) != FALSE;
   // A linked folder goes as a link; only a real folder is emptied.
   if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return RemoveFolderLink(path);
-  return EmptyAndRemoveFolder(path);
-}
-
-bool EmptyAndRemoveFolder(const std::string& folder) {
   WIN32_FIND_DATAA entry = {};
-  FindHandle search(FindFirstFileA((folder + "\\*").c_str(), &entry));
-  if (search.Valid()) {
-    do {
-      if (!IsDots(entry.cFileName)) DeleteEntry(folder + "\\" + entry.cFileName, entry.dwFileAttributes);
-    } while (FindNextFileA(search.Get(), &entry));
+  FindHandle search(FindFirstFileA((path + "\\*").c_str(), &entry));
+  for (bool more = search.Valid(); more; more = FindNextFileA(search.Get(), &entry)) {
+    std::string name = entry.cFileName;
+    if (name != "." && name != "..") DeleteEntry(path + "\\" + name, entry.dwFileAttributes);
   }
   search.Reset();
-  return RemoveDirectoryA(folder.c_str()) || GetFileAttributesA(folder.c_str()) == INVALID_FILE_ATTRIBUTES;
+  return RemoveDirectoryA(path.c_str()) || GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES;
+}
+
+bool Check(bool done, CallSite where, const std::string& what) {
+  if (!done) ADD_FAILURE_AT(where.file, where.line) << "could not " << what << ": error " << GetLastError();
+  return done;
+}
+
+// Makes the folders before each "\\" or "/" of the path that are not there yet.
+bool MakeFolders(const std::string& path) {
+  for (size_t slash = path.find_first_of("\\/", 3); slash != std::string::npos;
+       slash = path.find_first_of("\\/", slash + 1)) {
+    std::string folder = path.substr(0, slash);
+    if (GetFileAttributesA(folder.c_str()) == INVALID_FILE_ATTRIBUTES && !CreateDirectoryA(folder.c_str(), nullptr))
+      return false;
+  }
+  return true;
 }
 
 }  // namespace
@@ -58,35 +56,20 @@ bool DeleteTree(const std::string& folder) {
 }
 
 ScratchDir::ScratchDir(CallSite where) {
-  std::string temp = TempFolder();
-  for (int attempt = 0; attempt < kNameAttempts && root_.empty(); ++attempt) {
+  char temp[MAX_PATH + 1] = {};
+  GetTempPathA(sizeof temp, temp);
+  for (int attempt = 0; attempt < 1000 && root_.empty(); ++attempt) {
     char name[64] = {};
     std::snprintf(name, sizeof name, "norba-e2e-%lu-%lu-%d", GetCurrentProcessId(), GetTickCount(), attempt);
-    if (CreateDirectoryA((temp + name).c_str(), nullptr)) root_ = temp + name;
+    if (CreateDirectoryA((temp + std::string(name)).c_str(), nullptr)) root_ = temp + std::string(name);
   }
-  if (root_.empty()) ADD_FAILURE_AT(where.file, where.line) << "could not make a scratch folder in " << temp;
+  Check(!root_.empty(), where, std::string("make a scratch folder in ") + temp);
 }
 
 ScratchDir::~ScratchDir() {
-  if (root_.empty()) return;
-  for (int attempt = 0; attempt < kDeleteAttempts; ++attempt) {
-    if (DeleteTree(root_)) return;
-    Sleep(kDeleteRetryMs);
-  }
-  std::fprintf(stderr, "warning: scratch folder %s is left behind\n", root_.c_str());
-}
-
-std::string ScratchDir::Path(const std::string& relative) const {
-  return relative.empty() ? root_ : root_ + "\\" + relative;
-}
-
-bool ScratchDir::MakeParentFolders(const std::string& path) const {
-  for (size_t slash = path.find_first_of("\\/", root_.size() + 1); slash != std::string::npos;
-       slash = path.find_first_of("\\/", slash + 1)) {
-    std::string folder = path.substr(0, slash);
-    if (!CreateDirectoryA(folder.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) return false;
-  }
-  return true;
+  // A program that just ended may still hold its files for a moment.
+  if (!root_.empty() && !PollUntil(1000, [&] { return DeleteTree(root_); }))
+    std::fprintf(stderr, "warning: scratch folder %s is left behind\n", root_.c_str());
 }
 
 bool ScratchDir::CopyFrom(const std::string& folder, const std::vector<std::string>& names, CallSite where) {
@@ -97,32 +80,19 @@ bool ScratchDir::CopyFrom(const std::string& folder, const std::vector<std::stri
 
 bool ScratchDir::CopyFileTo(const std::string& source, const std::string& relative, CallSite where) {
   std::string target = Path(relative);
-  if (MakeParentFolders(target) && CopyFileA(source.c_str(), target.c_str(), FALSE)) return true;
-  ADD_FAILURE_AT(where.file, where.line) << "could not copy " << source << " to " << target << ": error "
-                                         << GetLastError();
-  return false;
+  return Check(MakeFolders(target) && CopyFileA(source.c_str(), target.c_str(), FALSE), where,
+               "copy " + source + " to " + target);
 }
 
 bool ScratchDir::MakeFolder(const std::string& relative, CallSite where) {
-  std::string folder = Path(relative);
-  if (MakeParentFolders(folder + "\\")) return true;
-  ADD_FAILURE_AT(where.file, where.line) << "could not make the folder " << folder << ": error " << GetLastError();
-  return false;
+  return Check(MakeFolders(Path(relative) + "\\"), where, "make the folder " + Path(relative));
 }
 
 bool ScratchDir::WriteText(const std::string& relative, const std::string& text, CallSite where) {
-  std::string path = Path(relative);
-  KernelHandle file;
-  if (MakeParentFolders(path)) {
-    file.Reset(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-  }
-  DWORD written = 0;
-  if (file.Valid() && WriteFile(file.Get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
-      written == text.size()) {
-    return true;
-  }
-  ADD_FAILURE_AT(where.file, where.line) << "could not write " << path << ": error " << GetLastError();
-  return false;
+  std::ofstream file;
+  if (MakeFolders(Path(relative))) file.open(Path(relative), std::ios::binary);
+  bool written = file.is_open() && file.write(text.data(), text.size()) && file.flush();
+  return Check(written, where, "write " + Path(relative));
 }
 
 bool ScratchDir::Exists(const std::string& relative) const {
@@ -130,18 +100,9 @@ bool ScratchDir::Exists(const std::string& relative) const {
 }
 
 std::string ScratchDir::ReadText(const std::string& relative, CallSite where) const {
-  std::string path = Path(relative);
-  KernelHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  std::string text;
-  if (!file.Valid()) {
-    ADD_FAILURE_AT(where.file, where.line) << "could not read " << path << ": error " << GetLastError();
-    return text;
-  }
-  char buffer[4096];
-  DWORD got = 0;
-  while (ReadFile(file.Get(), buffer, sizeof buffer, &got, nullptr) && got > 0) text.append(buffer, got);
-  return text;
+  std::ifstream file(Path(relative), std::ios::binary);
+  Check(file.is_open(), where, "read " + Path(relative));
+  return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
 }
 
 }  // namespace uidriver

@@ -1,30 +1,31 @@
-// Time-outs of the test driver: the default every wait uses unless told otherwise, and a deadline that
-// polling loops check. No wait of the driver is without one, so a test never hangs.
+// Time-outs of the test driver: the default of every wait, the deadline and the one polling loop that every
+// wait goes through, so a test never hangs. Tick arithmetic is unsigned: the wrap does no harm.
 #pragma once
 
 #include <windows.h>
 
+#include <functional>
+
 namespace uidriver {
 
-// Default time-out of one wait; Wine starts a program in about a second, a first window can take longer.
-constexpr DWORD kDefaultTimeoutMs = 20000;
-// Pause between two looks at the program under test.
-constexpr DWORD kPollIntervalMs = 25;
+// Wine starts a program in about a second; a first window can take longer.
+inline DWORD DefaultTimeoutMs() { return 20000; }
 
-// kDefaultTimeoutMs, or the milliseconds in the environment variable NORBA_E2E_TIMEOUT_MS when it holds
-// a positive number (for slow machines).
-DWORD DefaultTimeoutMs();
-
-// A point in time a given number of milliseconds from its construction.
 class Deadline {
  public:
-  explicit Deadline(DWORD timeoutMs);
-  bool Passed() const;
-  DWORD RemainingMs() const;
+  explicit Deadline(DWORD timeoutMs) : start_(GetTickCount()), timeoutMs_(timeoutMs) {}
+  bool Passed() const { return GetTickCount() - start_ >= timeoutMs_; }
 
  private:
   DWORD start_;
   DWORD timeoutMs_;
 };
+
+// Asks `done` every 25 ms until it reports true; false when the time-out passed first.
+inline bool PollUntil(DWORD timeoutMs, const std::function<bool()>& done) {
+  for (Deadline deadline(timeoutMs); !done(); Sleep(25))
+    if (deadline.Passed()) return false;
+  return true;
+}
 
 }  // namespace uidriver

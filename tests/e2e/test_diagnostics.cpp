@@ -3,102 +3,43 @@
 // destructors at exit, and the crash dump on the desktop with its compression, try counter, question and
 // trace lines.
 #include <gtest/gtest.h>
-#include <shlobj.h>
 #include <windows.h>
 #include <zlib.h>
 
 #include <algorithm>
+#include <fstream>
+#include <iterator>
+#include <memory>
 #include <regex>
 #include <string>
 #include <vector>
 
+#include "testtext.h"
 #include "uidriver.h"
 
+using testtext::Contains;
+using testtext::ShellFolder;
 using uidriver::AppUnderTest;
-using uidriver::ScratchDir;
 
 namespace {
 
 // Writing a minidump takes Wine a few seconds.
 constexpr DWORD kCrashTimeoutMs = 60000;
 
-// The probe is copied into the scratch folder, so that its current folder is the test's own.
-void InstallProbe(ScratchDir& dir) {
-  ASSERT_TRUE(dir.CopyFileTo(std::string(NORBA_TEST_FIXTURE_DIR) + "/frameprobe.exe", "frameprobe.exe"));
-}
-
-std::string ShellFolder(int csidl) {
-  char path[MAX_PATH] = {};
-  if (FAILED(SHGetFolderPathA(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path))) return "";
-  return path;
-}
-
-// The account name as dump file names carry it: blanks made "_".
-std::string UserPart() {
-  char name[256] = {};
-  DWORD size = sizeof name;
-  if (!GetUserNameA(name, &size)) return "";
-  std::string user = name;
-  for (char& c : user) {
-    if (c == ' ') c = '_';
-  }
-  return user;
-}
-
-bool FileExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
-bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
-
-// The whole file, "" when it cannot be read.
-std::string ReadWhole(const std::string& path) {
-  uidriver::KernelHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  std::string text;
-  char buffer[4096];
-  DWORD got = 0;
-  while (file.Valid() && ReadFile(file.Get(), buffer, sizeof buffer, &got, nullptr) && got > 0) {
-    text.append(buffer, got);
-  }
-  return text;
-}
-
-// The uncompressed content of a gzip file; false when it is not a whole, intact gzip stream.
-bool Gunzip(const std::string& path, std::string* content) {
-  std::string raw = ReadWhole(path);
-  if (raw.size() < 2 || raw[0] != '\x1f' || raw[1] != '\x8b') return false;
-  gzFile in = gzopen(path.c_str(), "rb");
-  if (!in) return false;
-  char buffer[4096];
-  int got;
-  while ((got = gzread(in, buffer, sizeof buffer)) > 0) content->append(buffer, static_cast<size_t>(got));
-  // gzclose reports a cut-off stream; gzread a broken one or a wrong check sum.
-  return gzclose(in) == Z_OK && got == 0;
-}
-
-// Files a test makes outside its scratch folder, deleted however the test ends.
-class RemoveOnExit {
- public:
-  explicit RemoveOnExit(std::vector<std::string> paths) : paths_(std::move(paths)) {}
-  ~RemoveOnExit() {
-    for (const std::string& path : paths_) DeleteFileA(path.c_str());
-  }
-  RemoveOnExit(const RemoveOnExit&) = delete;
-  RemoveOnExit& operator=(const RemoveOnExit&) = delete;
-
- private:
-  std::vector<std::string> paths_;
-};
-
-// ---- Assertion reports ----
-
-const char kAssertArgument[] = "assert";
-
 // The report of the probe's assertion as both the box and the log carry it (line ends as "\n").
-const char kProbeReport[] =
+const std::string kProbeReport =
     "    Condition: probe condition\n"
     "    Location : frameprobe.cpp line 7\n"
     "    Last Err.: 0L ()\n"
     "    Add. Info: probe info\n";
+
+bool FileExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+// A whole file outside the scratch folder, "" when it cannot be read.
+std::string ReadWhole(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
 
 std::string WithoutCarriageReturns(std::string text) {
   text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
@@ -112,161 +53,114 @@ void ExpectOneEntry(const std::string& log) {
   std::smatch match;
   ASSERT_TRUE(std::regex_search(text, match, entry)) << text;
   EXPECT_EQ(0, match.position(0)) << text;
-  EXPECT_EQ(std::string(kProbeReport) + "\n\n", match.suffix().str());
+  EXPECT_EQ(kProbeReport + "\n\n", match.suffix().str());
 }
 
-TEST(AssertionBox, ShowsTheReportAndYesGoesOnAppendingToAssertLog) {
-  ScratchDir dir;
-  InstallProbe(dir);
+// Whether the file is a whole, intact gzip stream of a minidump (gzread fails on a broken stream or a wrong
+// check sum, gzclose on a cut-off one).
+bool IsGzippedMinidump(const std::string& path) {
+  if (ReadWhole(path).compare(0, 2, "\x1f\x8b") != 0) return false;
+  gzFile in = gzopen(path.c_str(), "rb");
+  char head[4] = {}, buffer[4096];
+  bool minidump = in && gzread(in, head, 4) == 4 && std::string(head, 4) == "MDMP";
+  int got = 1;
+  while (minidump && (got = gzread(in, buffer, sizeof buffer)) > 0) {
+  }
+  return minidump && gzclose(in) == Z_OK && got == 0;
+}
+
+// Files a test makes outside its scratch folder: any left from an earlier run go first, and all go with
+// the object however the test ends.
+struct OutsideFiles {
+  explicit OutsideFiles(std::vector<std::string> files) : paths(std::move(files)) { Delete(); }
+  ~OutsideFiles() { Delete(); }
+  void Delete() const {
+    for (const std::string& path : paths) DeleteFileA(path.c_str());
+  }
+  std::vector<std::string> paths;
+};
+
+// The probe is copied into the scratch folder, so that its current folder is the test's own.
+class DiagnosticsTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_TRUE(dir.CopyFrom(NORBA_TEST_FIXTURE_DIR, {"frameprobe.exe"})); }
+  std::unique_ptr<AppUnderTest> Start(const std::string& arguments) {
+    return std::unique_ptr<AppUnderTest>(new AppUnderTest(dir.Path("frameprobe.exe"), arguments, dir.Root()));
+  }
+
+  uidriver::ScratchDir dir;
+};
+
+// Yes goes on and the entry is appended to assert.log. Debug output stays on after the sign-off closed the
+// trace log: the last destructor opens it once more, and the program still ends.
+TEST_F(DiagnosticsTest, AssertionBoxShowsTheReportAndYesGoesOnAppendingToAssertLog) {
   ASSERT_TRUE(dir.WriteText("assert.log", "earlier entry\r\n"));
-  AppUnderTest app(dir.Path("frameprobe.exe"), kAssertArgument, dir.Root());
-  uidriver::UiWindow box = app.WaitMessageBox("An unexpected condition has been encountered.");
+  std::unique_ptr<AppUnderTest> app = Start("/LOGDEBUG \"/LOGIT:" + dir.Path("exit.log") + "\" traceatexit assert");
+  uidriver::UiWindow box = app->WaitMessageBox("An unexpected condition has been encountered.");
   EXPECT_EQ(0u, box.Caption().find("Norba frameprobe () / ")) << box.Caption();
   std::string text = WithoutCarriageReturns(box.MessageText());
-  EXPECT_TRUE(Contains(text, "(logged in the assert.log file):\n\n" + std::string(kProbeReport) +
+  EXPECT_TRUE(Contains(text, "(logged in the assert.log file):\n\n" + kProbeReport +
                                  "\nDo you want to try to continue with the program?"))
       << text;
   box.Press(IDYES);
-  EXPECT_EQ(3u, app.WaitExit());
+  EXPECT_EQ(3u, app->WaitExit());
   std::string log = dir.ReadText("assert.log");
   EXPECT_EQ(0u, log.find("earlier entry\r\n"));
   ExpectOneEntry(log.substr(log.find('\n') + 1));
-}
-
-TEST(AssertionBox, NoEndsTheProgram) {
-  ScratchDir dir;
-  InstallProbe(dir);
-  AppUnderTest app(dir.Path("frameprobe.exe"), kAssertArgument, dir.Root());
-  app.AnswerMessageBox(IDNO, "An unexpected condition has been encountered.");
-  DWORD code = app.WaitExit();
-  EXPECT_NE(3u, code);
-  EXPECT_NE(AppUnderTest::kEndedByDriver, code);
-}
-
-TEST(AssertionLog, NoAssertShowsNoBoxButLogsAndGoesOn) {
-  ScratchDir dir;
-  InstallProbe(dir);
-  AppUnderTest app(dir.Path("frameprobe.exe"), std::string("/NOASSERT ") + kAssertArgument, dir.Root());
-  EXPECT_FALSE(app.ShowedWindowUntilExit());
-  EXPECT_EQ(3u, app.WaitExit());
-  ExpectOneEntry(dir.ReadText("assert.log"));
-}
-
-TEST(AssertionLog, FallsBackToTheDocumentsFolderAndTheBoxNamesIt) {
-  std::string documents = ShellFolder(CSIDL_PERSONAL);
-  ASSERT_FALSE(documents.empty());
-  std::string fallback = documents + "\\Norba_FRAMEPROBE_Assert.log";
-  ASSERT_FALSE(FileExists(fallback)) << fallback << " is left from an earlier run: delete it";
-  RemoveOnExit cleanup({fallback});
-  ScratchDir dir;
-  InstallProbe(dir);
-  // A folder of that name cannot be opened for appending (read-only folders do not stop root on Wine).
-  ASSERT_TRUE(dir.MakeFolder("assert.log"));
-  AppUnderTest app(dir.Path("frameprobe.exe"), kAssertArgument, dir.Root());
-  std::string text = app.AnswerMessageBox(IDYES, "An unexpected condition has been encountered.");
-  EXPECT_TRUE(Contains(text, "(logged in the " + fallback + " file)")) << text;
-  EXPECT_EQ(3u, app.WaitExit());
-  ExpectOneEntry(ReadWhole(fallback));
-}
-
-// ---- Trace log at exit ----
-
-TEST(TraceLog, DestructorsAfterSignOffStillTraceAndTheProgramEnds) {
-  ScratchDir dir;
-  InstallProbe(dir);
-  // Debug output stays on after the sign-off closed the log; the last destructor opens it once more.
-  AppUnderTest app(dir.Path("frameprobe.exe"), "/LOGDEBUG \"/LOGIT:" + dir.Path("exit.log") + "\" traceatexit",
-                   dir.Root());
-  EXPECT_EQ(0u, app.WaitExit(20000));
   EXPECT_TRUE(Contains(dir.ReadText("exit.log"), "EXITTRACER traced at exit\r\n"));
 }
 
-// ---- Crash dumps ----
-
-// "<desktop>\Norba.CrashInfo.FRAMEPROBE.<user>.NORBA[_<try>].dmp": crash level 2 of /CRASHDUMP.
-class DumpName {
- public:
-  explicit DumpName(int attempt) : folder_(ShellFolder(CSIDL_DESKTOPDIRECTORY)) {
-    file_ = "Norba.CrashInfo.FRAMEPROBE." + UserPart() + ".NORBA";
-    if (attempt > 1) file_ += "_" + std::to_string(attempt);
-    file_ += ".dmp";
-  }
-  const std::string& Folder() const { return folder_; }
-  const std::string& File() const { return file_; }
-  std::string Dump() const { return folder_ + "\\" + file_; }
-  std::string Compressed() const { return Dump() + ".gz"; }
-
- private:
-  std::string folder_;
-  std::string file_;
-};
-
-// The dumps of the first `attempts` tries must not exist before the test; they are deleted after it.
-std::vector<std::string> DumpFiles(int attempts) {
-  std::vector<std::string> files;
-  for (int attempt = 1; attempt <= attempts; ++attempt) {
-    files.push_back(DumpName(attempt).Dump());
-    files.push_back(DumpName(attempt).Compressed());
-  }
-  return files;
+TEST_F(DiagnosticsTest, AnUnwritableAssertLogFallsBackToTheDocumentsFolderAndNoEndsTheProgram) {
+  std::string fallback = ShellFolder(CSIDL_PERSONAL) + "\\Norba_FRAMEPROBE_Assert.log";
+  OutsideFiles cleanup({fallback});
+  // A folder of that name cannot be opened for appending (read-only folders do not stop root on Wine).
+  ASSERT_TRUE(dir.MakeFolder("assert.log"));
+  std::unique_ptr<AppUnderTest> app = Start("assert");
+  std::string text = app->AnswerMessageBox(IDNO, "An unexpected condition has been encountered.");
+  EXPECT_TRUE(Contains(text, "(logged in the " + fallback + " file)")) << text;
+  DWORD code = app->WaitExit();
+  EXPECT_TRUE(code != 3u && code != AppUnderTest::kEndedByDriver) << code;
+  ExpectOneEntry(ReadWhole(fallback));
 }
 
-void ExpectNoLeftovers(const std::vector<std::string>& files) {
-  for (const std::string& file : files) {
-    ASSERT_FALSE(FileExists(file)) << file << " is left from an earlier run: delete it";
-  }
-}
+// /NOASSERT logs the assertion without a box and goes on, here into a crash. With tracing the dump is
+// compressed on the desktop and the trace names its upload page; without, the next crash asks
+// (its dump named with the try counter), and No leaves that dump uncompressed.
+TEST_F(DiagnosticsTest, CrashDumpsGoToTheDesktopCompressedWithTracingOrAfterTheQuestion) {
+  std::string desktop = ShellFolder(CSIDL_DESKTOPDIRECTORY);
+  ASSERT_FALSE(desktop.empty());
+  char user[256] = {};
+  DWORD size = sizeof user;
+  ASSERT_TRUE(GetUserNameA(user, &size));
+  // Crash level 2 of /CRASHDUMP; blanks of the account name made "_".
+  std::string file = "Norba.CrashInfo.FRAMEPROBE." + std::string(user) + ".NORBA";
+  std::replace(file.begin(), file.end(), ' ', '_');
+  std::string first = desktop + "\\" + file + ".dmp";
+  std::string second = desktop + "\\" + file + "_2.dmp";
+  OutsideFiles cleanup({first, first + ".gz", second, second + ".gz"});
 
-TEST(CrashDump, WithTracingCompressesOnTheDesktopOpensTheUploadPageAndCountsTries) {
-  ASSERT_FALSE(ShellFolder(CSIDL_DESKTOPDIRECTORY).empty());
-  std::vector<std::string> files = DumpFiles(2);
-  ExpectNoLeftovers(files);
-  if (HasFatalFailure()) return;
-  RemoveOnExit cleanup(files);
-  ScratchDir dir;
-  InstallProbe(dir);
-  for (int attempt = 1; attempt <= 2; ++attempt) {
-    SCOPED_TRACE("crash " + std::to_string(attempt));
-    DumpName name(attempt);
-    std::string trace = "trace" + std::to_string(attempt) + ".log";
-    AppUnderTest app(dir.Path("frameprobe.exe"), "/CRASHDUMP \"/LOGIT:" + dir.Path(trace) + "\" crash", dir.Root());
-    app.SetTimeoutMs(kCrashTimeoutMs);
-    EXPECT_FALSE(app.ShowedWindowUntilExit());
-    EXPECT_EQ(42u, app.WaitExit());
+  std::unique_ptr<AppUnderTest> traced =
+      Start("/NOASSERT /CRASHDUMP \"/LOGIT:" + dir.Path("trace.log") + "\" assert crash");
+  traced->SetTimeoutMs(kCrashTimeoutMs);
+  EXPECT_FALSE(traced->ShowedWindowUntilExit());
+  EXPECT_EQ(42u, traced->WaitExit());
+  ExpectOneEntry(dir.ReadText("assert.log"));
+  EXPECT_TRUE(IsGzippedMinidump(first + ".gz")) << first;
+  EXPECT_FALSE(FileExists(first));
+  // The trace's upload page names the compressed dump.
+  EXPECT_TRUE(Contains(dir.ReadText("trace.log"), "/common/crashreport.php?filename=" + file + ".dmp.gz"));
 
-    std::string content;
-    EXPECT_TRUE(Gunzip(name.Compressed(), &content)) << name.Compressed();
-    EXPECT_EQ(0u, content.find("MDMP")) << "not a minidump";
-    EXPECT_FALSE(FileExists(name.Dump()));
-
-    std::string log = dir.ReadText(trace);
-    EXPECT_TRUE(Contains(log, "NORBAAPP::WriteDumpToFileHandler entered\r\n")) << log;
-    EXPECT_TRUE(Contains(log, "NORBAAPP::WriteDumpToFileHandler dump file written (" + name.Dump() + ")\r\n")) << log;
-    EXPECT_TRUE(Contains(log, "/common/crashreport.php?filename=" + name.File() + ".gz")) << log;
-    EXPECT_TRUE(Contains(log, "NORBAAPP::WriteDumpToFileHandler finished\r\n")) << log;
-  }
-}
-
-TEST(CrashDump, WithoutTracingAsksAndNoLeavesTheUncompressedDump) {
-  ASSERT_FALSE(ShellFolder(CSIDL_DESKTOPDIRECTORY).empty());
-  std::vector<std::string> files = DumpFiles(1);
-  ExpectNoLeftovers(files);
-  if (HasFatalFailure()) return;
-  RemoveOnExit cleanup(files);
-  DumpName name(1);
-  ScratchDir dir;
-  InstallProbe(dir);
-  AppUnderTest app(dir.Path("frameprobe.exe"), "/CRASHDUMP crash", dir.Root());
-  app.SetTimeoutMs(kCrashTimeoutMs);
-  uidriver::UiWindow box = app.WaitMessageBox("has encountered an error");
+  std::unique_ptr<AppUnderTest> asking = Start("/CRASHDUMP crash");
+  asking->SetTimeoutMs(kCrashTimeoutMs);
+  uidriver::UiWindow box = asking->WaitMessageBox("has encountered an error");
   EXPECT_EQ("frameprobe Crash", box.Caption());
   std::string text = WithoutCarriageReturns(box.MessageText());
   EXPECT_EQ(0u, text.find("The program FRAMEPROBE has encountered an error and will be terminated.")) << text;
-  EXPECT_TRUE(Contains(text, " Filename: " + name.File() + "\n (in folder '" + name.Folder() + "')")) << text;
+  EXPECT_TRUE(Contains(text, " Filename: " + file + "_2.dmp\n (in folder '" + desktop + "')")) << text;
   box.Press(IDNO);
-  EXPECT_EQ(42u, app.WaitExit());
-  EXPECT_EQ(0u, ReadWhole(name.Dump()).find("MDMP")) << name.Dump();
-  EXPECT_FALSE(FileExists(name.Compressed()));
+  EXPECT_EQ(42u, asking->WaitExit());
+  EXPECT_EQ(0u, ReadWhole(second).find("MDMP")) << second;
+  EXPECT_FALSE(FileExists(second + ".gz"));
 }
 
 }  // namespace
