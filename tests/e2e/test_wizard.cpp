@@ -37,30 +37,42 @@ class Probe {
 
 bool Visible(UiWindow& frame, int id) { return IsWindowVisible(GetDlgItem(frame.Handle(), id)) != FALSE; }
 
-// Next through every page (the second passes itself over), Cancel answered Yes remakes the page with its
-// data, Back over the second page again, Finish on the last page without a question.
-TEST(Wizard, ButtonsCancelQuestionAndPagesThatPassThemselvesOver) {
+// Enter on the first page acts as Next, the second page passes itself over, Cancel answered Yes remakes
+// the page with its data, Back passes the second page over again, Finish on the last page asks nothing;
+// every kind of control is recorded, and the page's own result.
+TEST(Wizard, ButtonsEnterCancelQuestionAndPagesThatPassThemselvesOver) {
   Probe probe;
   std::unique_ptr<AppUnderTest> app = probe.Start("/SKIP");
   UiWindow frame = Probe::Frame(*app);
   EXPECT_FALSE(Visible(frame, IDC_WIZARD_BACK));
-  ASSERT_TRUE(frame.IsEnabled(IDC_WELCOME_NEW) && frame.Press(IDC_WIZARD_NEXT));
-  ASSERT_TRUE(frame.IsEnabled(IDC_FOLDER_EDIT)) << "the shortcuts page passed itself over forwards";
+  ASSERT_TRUE(frame.SetChecked(IDC_WELCOME_SAME, true));
+  // The key goes to a control of the page, as if it had the focus.
+  HWND radio = nullptr;
+  for (HWND child = GetWindow(frame.Handle(), GW_CHILD); child && !radio; child = GetWindow(child, GW_HWNDNEXT))
+    radio = GetDlgItem(child, IDC_WELCOME_SAME);
+  ASSERT_TRUE(radio != nullptr);
+  PostMessageW(radio, WM_KEYDOWN, VK_RETURN, 0);
+  ASSERT_TRUE(frame.WaitControlText(IDC_FOLDER_EDIT, "C:\\Program Files\\Kiv")) << "the shortcuts page passed itself over";
   EXPECT_TRUE(Visible(frame, IDC_WIZARD_BACK));
   ASSERT_TRUE(frame.SetText(IDC_FOLDER_EDIT, "typed"));
   ASSERT_TRUE(frame.Press(IDC_WIZARD_CANCEL));
   app->AnswerMessageBox(IDYES, kCancelQuestion);
   ASSERT_TRUE(frame.WaitControlText(IDC_FOLDER_EDIT, "C:\\Program Files\\Kiv"));
   ASSERT_TRUE(frame.Press(IDC_WIZARD_BACK));
-  ASSERT_TRUE(frame.IsEnabled(IDC_WELCOME_NEW) && frame.Press(IDC_WIZARD_NEXT));
-  ASSERT_TRUE(frame.IsEnabled(IDC_FOLDER_EDIT) && frame.Press(IDC_WIZARD_NEXT));
-  ASSERT_TRUE(frame.IsEnabled(IDC_USAGE_TERMINAL) && frame.Press(IDC_WIZARD_NEXT));
+  // The page is made anew: its choice again.
+  ASSERT_TRUE(frame.IsEnabled(IDC_WELCOME_NEW) && frame.SetChecked(IDC_WELCOME_SAME, true));
+  ASSERT_TRUE(frame.Press(IDC_WIZARD_NEXT));
+  ASSERT_TRUE(frame.SetText(IDC_FOLDER_EDIT, "D:\\Kiv") && frame.Press(IDC_WIZARD_NEXT));
+  ASSERT_TRUE(frame.SelectComboIndex(IDC_USAGE_TERMINAL, 1) && frame.Press(IDC_WIZARD_NEXT));
   ASSERT_TRUE(frame.WaitControlText(IDC_WIZARD_CANCEL, "Finish"));
   EXPECT_FALSE(Visible(frame, IDC_WIZARD_NEXT));
   ASSERT_TRUE(frame.Press(IDC_WIZARD_CANCEL));  // no question on the last page
   EXPECT_EQ(1u, app->WaitExit());
   std::string out = probe.Out();
-  for (const char* part : {"hook 5 1 11\nhook 6 1 149\n", "2005.PUSH=-1", "2009.PUSH=0"})
+  // The answer file's format doubles a backslash; the page that passed itself over has no result.
+  for (const char* part : {"hook 5 1 11\nhook 6 1 149\n", "2001.401=RB:0", "2001.402=RB:1", "2001.PUSH=149",
+                           "2005.PUSH=-1", "2002.201=EF:D:\\\\Kiv", "2017.503=DD:1", "2017.PUSH=149", "2009.PUSH=0",
+                           "folder=D:\\Kiv"})
     EXPECT_TRUE(Contains(out, part)) << part << "\n" << out;
 
   // No to the question ends the wizard with 0.
@@ -69,34 +81,6 @@ TEST(Wizard, ButtonsCancelQuestionAndPagesThatPassThemselvesOver) {
   app->AnswerMessageBox(IDNO, kCancelQuestion);
   EXPECT_EQ(0u, app->WaitExit());
   EXPECT_TRUE(Contains(probe.Out(), "result=0\n"));
-}
-
-// Enter on a page acts as Next; every kind of control is recorded, and the page's own result.
-TEST(Wizard, EnterIsNextAndEveryControlKindIsRecorded) {
-  Probe probe;
-  std::unique_ptr<AppUnderTest> app = probe.Start();
-  UiWindow frame = Probe::Frame(*app);
-  ASSERT_TRUE(frame.SetChecked(IDC_WELCOME_SAME, true));
-  // The key goes to a control of the page, as if it had the focus.
-  HWND radio = nullptr;
-  for (HWND child = GetWindow(frame.Handle(), GW_CHILD); child && !radio; child = GetWindow(child, GW_HWNDNEXT))
-    radio = GetDlgItem(child, IDC_WELCOME_SAME);
-  ASSERT_TRUE(radio != nullptr);
-  PostMessageW(radio, WM_KEYDOWN, VK_RETURN, 0);
-  ASSERT_TRUE(frame.SetChecked(IDC_SHORTCUTS_DESKTOP, true));
-  ASSERT_TRUE(frame.Press(IDC_WIZARD_NEXT));
-  ASSERT_TRUE(frame.SetText(IDC_FOLDER_EDIT, "D:\\Kiv"));
-  ASSERT_TRUE(frame.Press(IDC_WIZARD_NEXT));
-  ASSERT_TRUE(frame.SelectComboIndex(IDC_USAGE_TERMINAL, 1));
-  ASSERT_TRUE(frame.Press(IDC_WIZARD_NEXT));
-  ASSERT_TRUE(frame.WaitControlText(IDC_WIZARD_CANCEL, "Finish"));
-  ASSERT_TRUE(frame.Press(IDC_WIZARD_CANCEL));
-  EXPECT_EQ(1u, app->WaitExit());
-  std::string out = probe.Out();
-  // The answer file's format doubles a backslash.
-  for (const char* line : {"2001.401=RB:0", "2001.402=RB:1", "2001.PUSH=149", "2005.301=CB:1",
-                           "2002.201=EF:D:\\\\Kiv", "2017.503=DD:1", "2017.PUSH=149", "folder=D:\\Kiv"})
-    EXPECT_TRUE(Contains(out, line)) << line << "\n" << out;
 }
 
 // Answer files: every page with its result runs by itself; a page without one waits for the user, or, in
