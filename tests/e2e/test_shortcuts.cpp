@@ -78,20 +78,14 @@ class Product : public package::ProductPackage {
   std::string group, main;
 };
 
-// The shell's link object is needed to read links back.
-class ShortcutsTest : public ::testing::Test {
- protected:
-  void SetUp() override { CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED); }
-  void TearDown() override { CoUninitialize(); }
-};
-
 const char kUserGroup[] = "2005.401=RB:1\r\n2005.402=RB:0\r\n2005.403=RB:0\r\n";
 const char kCommonGroup[] = "2005.401=RB:0\r\n2005.402=RB:1\r\n2005.403=RB:0\r\n";
 const char kNoGroup[] = "2005.401=RB:0\r\n2005.402=RB:0\r\n2005.403=RB:1\r\n";
 
 // Every kind of item in the user's start menu and the offered item on the desktop; items whose link or
 // target would leave its folder, and a program the search path lacks, make nothing.
-TEST_F(ShortcutsTest, LinksOfEveryKindAndTheirRecord) {
+TEST(Shortcuts, LinksOfEveryKindAndTheirRecord) {
+  CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);  // for the shell's link object
   Product product;
   ASSERT_TRUE(product.dir.CopyFileTo(std::string(NORBA_TEST_FIXTURE_DIR) + "/hookrecorder.dll", "SETUPHOOK.dll"));
   ScopedEnvironment record("NORBA_HOOKRECORD", product.Path("events.log"));
@@ -127,11 +121,12 @@ TEST_F(ShortcutsTest, LinksOfEveryKindAndTheirRecord) {
   EXPECT_LT(folder, events.find("NewSetupHook 10 0 0 0 0 ")) << events;
   EXPECT_TRUE(testtext::Contains(events, "\"" + group + "\"\r\n")) << events;
   EXPECT_TRUE(testtext::Contains(events, "\"" + product.Key() + "\"\r\n")) << events;
+  CoUninitialize();
 }
 
 // Where the program group goes by the page's choice or the configuration's preset, and the choices that
 // make no link at all: then the record holds no link values. The products install side by side.
-TEST_F(ShortcutsTest, ProgramGroupByChoiceAndPreset) {
+TEST(Shortcuts, ProgramGroupByChoiceAndPreset) {
   const struct {
     const char* what;
     const char* config;
@@ -175,7 +170,7 @@ TEST_F(ShortcutsTest, ProgramGroupByChoiceAndPreset) {
 
 // A second installation under another StartmenuName takes the earlier group along; when the new name is
 // taken already, both folders stay and the new one is filled and recorded.
-TEST_F(ShortcutsTest, ReinstallUnderAnotherNameRenamesTheEarlierGroup) {
+TEST(Shortcuts, ReinstallUnderAnotherNameRenamesTheEarlierGroup) {
   const char* preset = "InstallProgramGroup=1\r\nInstallSkipStartMenu=1\r\n";
   for (bool taken : {false, true}) {
     SCOPED_TRACE(taken ? "new name taken" : "new name free");

@@ -23,6 +23,7 @@ using package::Exists;
 using package::KeyExists;
 using testtext::Contains;
 using testtext::Lower;
+using testtext::ShellFolder;
 using uidriver::AppUnderTest;
 
 const char kRunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
@@ -72,8 +73,6 @@ class RemovalTest : public ::testing::TestWithParam<RemovalCase> {
     package::SetValue(HKEY_CURRENT_USER, kRunKey, key.c_str(), product_.Path("target\\bin\\tool.exe"));
   }
   void TearDown() override { pendingdeletions::Forget(product_.Path("temp")); }
-
-  static std::string ShellFolder(int csidl) { return testtext::ShellFolder(csidl); }
 
   // Walks the removal wizard of `app` to its finished page and closes it; on the way of a complete removal,
   // a second uninstaller of the product ends silently.
