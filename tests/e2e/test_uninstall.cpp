@@ -127,7 +127,6 @@ TEST_P(RemovalTest, TheRecordedInstallationGoesAndTheCopyIsLeftToTheRestart) {
     std::unique_ptr<AppUnderTest> copy;
     if (relaunch) {
       copy = first.WaitStartedProgram("setup.exe");
-      EXPECT_EQ(0u, first.WaitExit());
       std::string program = copy->ProgramPath();
       copyFolder = Lower(program.substr(0, program.find_last_of('\\')));
       EXPECT_TRUE(Contains(copyFolder, "\\temp\\norbauninstall.")) << program;
@@ -135,6 +134,7 @@ TEST_P(RemovalTest, TheRecordedInstallationGoesAndTheCopyIsLeftToTheRestart) {
       first.AnswerMessageBox(IDOK, "Cannot copy to temp directory");
     }
     WalkWizard(relaunch ? *copy : first);
+    EXPECT_EQ(0u, first.WaitExit());
   }
 
   // Nothing the installation recorded is left but a running program in place (the quiet removal's first
