@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "testtext.h"
+
 namespace pendingdeletions {
 
 constexpr char kSessionManager[] = "System\\CurrentControlSet\\Control\\Session Manager";
@@ -32,21 +34,16 @@ inline std::string Deletions() {
   std::vector<std::string> entries = Entries();
   std::string text;
   for (size_t i = 0; i + 1 < entries.size(); i += 2)
-    if (entries[i + 1].empty()) text += entries[i] + "\n";
-  if (!text.empty()) CharLowerA(&text[0]);
+    if (entries[i + 1].empty()) text += testtext::Lower(entries[i]) + "\n";
   return text;
 }
 
 // Takes the entries of paths below `folder` (any case) out of the list.
-inline void Forget(std::string folder) {
-  if (!folder.empty()) CharLowerA(&folder[0]);
+inline void Forget(const std::string& folder) {
   std::vector<std::string> entries = Entries();
   std::string kept;
-  for (size_t i = 0; i + 1 < entries.size(); i += 2) {
-    std::string path = entries[i];
-    if (!path.empty()) CharLowerA(&path[0]);
-    if (path.find(folder) == std::string::npos) kept += entries[i] + '\0' + entries[i + 1] + '\0';
-  }
+  for (size_t i = 0; i + 1 < entries.size(); i += 2)
+    if (!testtext::Contains(testtext::Lower(entries[i]), testtext::Lower(folder))) kept += entries[i] + '\0' + entries[i + 1] + '\0';
   HKEY key = nullptr;
   if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSessionManager, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS) return;
   if (kept.empty())

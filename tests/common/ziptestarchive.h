@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <initializer_list>
 #include <string>
 #include <utility>
 #include <vector>
@@ -41,61 +42,36 @@ class ZipTestArchive {
 
  private:
   // 1 June 2020, 12:00:00 in MS-DOS form.
-  static constexpr uint16_t kDosDate = ((2020 - 1980) << 9) | (6 << 5) | 1;
-  static constexpr uint16_t kDosTime = 12 << 11;
+  static constexpr uint32_t kDosTime = 12 << 11, kDosDate = ((2020 - 1980) << 9) | (6 << 5) | 1;
 
-  static void Put16(std::string& out, uint16_t v) {
-    out += static_cast<char>(v & 0xFF);
-    out += static_cast<char>(v >> 8);
+  // Little-endian fields, each given with its width in bytes.
+  static void Put(std::string& out, std::initializer_list<std::pair<uint32_t, int>> fields) {
+    for (const auto& field : fields)
+      for (int i = 0; i < field.second; i++) out += static_cast<char>((field.first >> (8 * i)) & 0xFF);
   }
-  static void Put32(std::string& out, uint32_t v) {
-    Put16(out, static_cast<uint16_t>(v & 0xFFFF));
-    Put16(out, static_cast<uint16_t>(v >> 16));
-  }
-  static uint32_t Crc(const std::string& data) {
-    uLong crc = crc32(0L, Z_NULL, 0);
-    return static_cast<uint32_t>(
-        crc32(crc, reinterpret_cast<const Bytef*>(data.data()), static_cast<uInt>(data.size())));
-  }
-  // Version, flags, method (stored), time, date, CRC and both sizes: shared by both headers.
+  // Version, flags, method (stored), time, date, CRC, both sizes and the name's length: shared by both headers.
   static void PutEntryFields(std::string& out, const std::string& name, const std::string& content) {
-    Put16(out, 20);
-    Put16(out, 0);
-    Put16(out, 0);
-    Put16(out, kDosTime);
-    Put16(out, kDosDate);
-    Put32(out, Crc(content));
-    Put32(out, static_cast<uint32_t>(content.size()));
-    Put32(out, static_cast<uint32_t>(content.size()));
-    Put16(out, static_cast<uint16_t>(name.size()));
-    Put16(out, 0);
+    uint32_t crc = static_cast<uint32_t>(crc32(crc32(0L, Z_NULL, 0), reinterpret_cast<const Bytef*>(content.data()),
+                                               static_cast<uInt>(content.size())));
+    uint32_t size = static_cast<uint32_t>(content.size());
+    Put(out, {{20, 2}, {0, 2}, {0, 2}, {kDosTime, 2}, {kDosDate, 2}, {crc, 4}, {size, 4}, {size, 4},
+              {static_cast<uint32_t>(name.size()), 2}, {0, 2}});
   }
   static void AppendLocalHeader(std::string& out, const std::string& name, const std::string& content) {
-    Put32(out, 0x04034b50);
+    Put(out, {{0x04034b50, 4}});
     PutEntryFields(out, name, content);
     out += name;
   }
+  // After the shared fields: comment length, disk, internal and external attributes (a folder's), offset.
   static void AppendCentralHeader(std::string& out, const std::string& name, const std::string& content,
                                   uint32_t offset) {
-    Put32(out, 0x02014b50);
-    Put16(out, 20);
+    Put(out, {{0x02014b50, 4}, {20, 2}});
     PutEntryFields(out, name, content);
-    Put16(out, 0);  // comment
-    Put16(out, 0);  // disk
-    Put16(out, 0);  // internal attributes
-    Put32(out, !name.empty() && name.back() == '/' ? 0x10 : 0);
-    Put32(out, offset);
+    Put(out, {{0, 2}, {0, 2}, {0, 2}, {!name.empty() && name.back() == '/' ? 0x10u : 0u, 4}, {offset, 4}});
     out += name;
   }
   static void AppendEnd(std::string& out, uint16_t count, uint32_t size, uint32_t offset) {
-    Put32(out, 0x06054b50);
-    Put16(out, 0);
-    Put16(out, 0);
-    Put16(out, count);
-    Put16(out, count);
-    Put32(out, size);
-    Put32(out, offset);
-    Put16(out, 0);
+    Put(out, {{0x06054b50, 4}, {0, 2}, {0, 2}, {count, 2}, {count, 2}, {size, 4}, {offset, 4}, {0, 2}});
   }
 
   std::vector<std::pair<std::string, std::string>> entries_;
