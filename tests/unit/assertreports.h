@@ -6,47 +6,37 @@
 
 #include <mutex>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "diag/norbaassert.h"
 
 class AssertReportsTest : public ::testing::Test {
  protected:
-  struct REPORT {
-    std::string Condition, SourceFile, Info;
-  };
-
   void SetUp() override {
-    Reports().clear();
+    TakeReports();
     AssertSetObserver(Observe);
   }
   void TearDown() override { AssertSetObserver(nullptr); }
 
   // The reports so far as "unit: condition" lines (with " [info]" when asked), in order; clears them.
   static std::vector<std::string> TakeReports(bool withinfo = false) {
-    std::lock_guard<std::mutex> lock(Lock());
+    std::lock_guard<std::mutex> lock(lock_);
     std::vector<std::string> lines;
-    for (const REPORT& r : Reports())
-      lines.push_back(r.SourceFile + ": " + r.Condition + (withinfo ? " [" + r.Info + "]" : ""));
-    Reports().clear();
+    for (const auto& [line, info] : reports_) lines.push_back(withinfo ? line + " [" + info + "]" : line);
+    reports_.clear();
     return lines;
   }
   static std::string LastInfo() {
-    std::lock_guard<std::mutex> lock(Lock());
-    return Reports().empty() ? "" : Reports().back().Info;
+    std::lock_guard<std::mutex> lock(lock_);
+    return reports_.empty() ? "" : reports_.back().second;
   }
 
  private:
-  static std::mutex& Lock() {
-    static std::mutex lock;
-    return lock;
-  }
-  static std::vector<REPORT>& Reports() {
-    static std::vector<REPORT> reports;
-    return reports;
-  }
   static void Observe(const char* condition, const char* sourcefile, int, const char* info) {
-    std::lock_guard<std::mutex> lock(Lock());
-    Reports().push_back({condition, sourcefile, info ? info : ""});
+    std::lock_guard<std::mutex> lock(lock_);
+    reports_.push_back({std::string(sourcefile) + ": " + condition, info ? info : ""});
   }
+  static inline std::mutex lock_;
+  static inline std::vector<std::pair<std::string, std::string>> reports_;  // "unit: condition" and info
 };

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cwctype>
+#include <regex>
 #include <set>
 #include <string>
 #include <vector>
@@ -132,31 +133,27 @@ std::wstring WindowText(HWND window) {
   return buffer;
 }
 
-// The placeholders of `text` that are whole tokens of `known` ("$PROG" does not count inside "$PROGRAM"),
-// and "raw ..." for any other "$" token, which the program would show as it is.
-std::vector<std::string> Tokens(const std::wstring& text, const std::vector<std::string>& known) {
+// The "$" tokens of a text: "$(NAME)" or "$" with the letters, digits and '_' that follow, so that "$PROG"
+// is no token inside "$PROGRAM".
+std::vector<std::string> Tokens(const std::wstring& text) {
+  static const std::wregex token(L"\\$(\\([A-Za-z0-9_]*\\)|[A-Za-z0-9_]*)");
   std::vector<std::string> tokens;
-  for (size_t at = text.find(L'$'); at != std::wstring::npos; at = text.find(L'$', at + 1)) {
-    std::string found = "raw " + std::string(text.begin() + at, text.begin() + std::min(at + 12, text.size()));
-    for (const std::string& p : known) {
-      const size_t end = at + p.size();
-      if (text.compare(at, p.size(), std::wstring(p.begin(), p.end())) == 0 &&
-          (p.back() == ')' || end >= text.size() || !(text[end] < 128 && (iswalnum(text[end]) || text[end] == '_'))))
-        found = p;
-    }
-    tokens.push_back(found);
+  for (std::wsregex_iterator it(text.begin(), text.end(), token), end; it != end; ++it) {
+    const std::wstring found = it->str();
+    tokens.push_back(std::string(found.begin(), found.end()));
   }
   return tokens;
 }
 
-// What is wrong with a text for its use: raw or missing placeholders, a wrong number of "%s", and any other
-// '%', which would break the formatting.
+// What is wrong with a text for its use: tokens that the program would show raw, missing placeholders, a
+// wrong number of "%s", and any other '%', which would break the formatting.
 std::set<std::string> Problems(const std::wstring& text, const RequiredText& required) {
   std::set<std::string> problems;
-  const std::vector<std::string> tokens = Tokens(text, required.placeholders);
+  const std::vector<std::string> tokens = Tokens(text);
+  const std::vector<std::string>& known = required.placeholders;
   for (const std::string& token : tokens)
-    if (token.compare(0, 4, "raw ") == 0) problems.insert(token);
-  for (const std::string& p : required.placeholders)
+    if (std::find(known.begin(), known.end(), token) == known.end()) problems.insert("raw " + token);
+  for (const std::string& p : known)
     if (!required.half && std::find(tokens.begin(), tokens.end(), p) == tokens.end()) problems.insert("no " + p);
   int strings = 0;
   for (size_t at = text.find(L'%'); at != std::wstring::npos; at = text.find(L'%', at + 1)) {
@@ -249,7 +246,7 @@ TEST(LanguageLibraries, AreTranslationsHoldingEveryTextAndLayoutAsTheProgramUses
         ASSERT_NE(item, nullptr) << "control " << control.id;
         EXPECT_TRUE(!*control.kind || KindOf(item) == control.kind) << "control " << control.id;
         if (control.placeholder) {
-          EXPECT_EQ(Tokens(WindowText(item), {control.placeholder}), std::vector<std::string>{control.placeholder});
+          EXPECT_EQ(Tokens(WindowText(item)), std::vector<std::string>{control.placeholder});
         }
       }
     }
