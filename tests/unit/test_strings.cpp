@@ -8,7 +8,6 @@
 
 #include <climits>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "assertreports.h"
@@ -39,17 +38,6 @@ TEST_F(StringTest, SizingGrowthAndOversizedRequests) {
   EXPECT_EQ(TakeReports(), Lines(2, "strings: buffer"));
   EXPECT_EQ(Bytes(s), "abc");
   EXPECT_EQ(s.BufferSize(), 96);
-}
-
-TEST_F(StringTest, PoolServesTwoThreads) {
-  auto churn = [] {
-    for (int i = 0; i < 5000; i++) std::vector<STRING>(1 + i % 200, STRING("pooled")).back().Append(" text");
-  };
-  std::thread a(churn), b(churn);
-  a.join();
-  b.join();
-  EXPECT_GT(StringPoolCount(), 0);
-  EXPECT_LE(StringPoolCount(), 127);
 }
 
 TEST_F(StringTest, NullGuardReadsTheEnvironmentEveryTimeAndNullTextsCompare) {
