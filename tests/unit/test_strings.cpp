@@ -1,6 +1,6 @@
 // Tests of STRING and WSTRING at their edges: sizing and the block pool, the null guard and bad indexes,
 // editing with text from the string itself, searching, tokens and Replace, the buffer of Format, hex and
-// Base64 input, escapes cut short and the whole-file buffer.
+// Base64 input, escapes cut short and an empty file.
 #include "base/strings.h"
 
 #include <gtest/gtest.h>
@@ -156,20 +156,14 @@ TEST_F(StringTest, HexAndBase64InputAndEscapesCutShort) {
   EXPECT_EQ(TakeReports(), Lines({"strings: isxdigit(xdigit[1])", "strings: FALSE"}));
 }
 
-TEST_F(StringTest, SaveAndLoadRoundTripAFile) {
+// Files of any bytes (NUL and Ctrl-Z included) load in the HASH junk test, missing ones in its file tests.
+TEST_F(StringTest, AnEmptyFileLoadsAsAnAllocatedEmptyText) {
   uidriver::ScratchDir dir;
-  const std::string file = dir.Path("data.bin");
-  std::string bytes;
-  for (int i = 0; i < 300 * 256; i++) bytes += static_cast<char>(i);
-  STRING data(bytes.data(), static_cast<int>(bytes.size()), 0);
-  EXPECT_TRUE(data.Save(file.c_str(), "wb"));
+  const std::string file = dir.Path("empty.bin");
+  EXPECT_TRUE(STRING().Save(file.c_str(), "wb"));
   STRING loaded("stale");
   EXPECT_TRUE(loaded.Load(file.c_str(), "rb"));
-  EXPECT_EQ(Bytes(loaded), bytes);
-  EXPECT_TRUE(STRING().Save(file.c_str(), "wb"));
-  EXPECT_TRUE(loaded.Load(file.c_str(), "rb"));
-  EXPECT_TRUE(loaded.IsAllocated() && loaded.Length() == 0) << "an empty file reads as \"\"";
-  EXPECT_FALSE(loaded.Load(dir.Path("missing.bin").c_str(), "rb"));
+  EXPECT_TRUE(loaded.IsAllocated() && loaded.Length() == 0);
 }
 
 TEST_F(StringTest, WideStrings) {
