@@ -134,15 +134,12 @@ TEST_F(OsysTest, ProgramsStartWithTheirCommandLineFolderAndWindowStateAndGiveThe
   OSYS::SetCurrentDirectory(before.c_str());
 }
 
-TEST_F(OsysTest, MissingResourceTextUserAndCurrentFolder) {
+TEST_F(OsysTest, MissingResourceTextUserCurrentFolderAndWindowsVersion) {
   EXPECT_EQ(Text(OSYS::GetStringFromResource(4711, GetModuleHandleA(nullptr))), "<STRING-ERROR>");
   char user[256] = {};
   ASSERT_GT(GetEnvironmentVariableA("USERNAME", user, sizeof(user)), 0u);
   EXPECT_EQ(Lower(Text(OSYS::GetUserName())), Lower(user));
   EXPECT_FALSE(OSYS::SetCurrentDirectory(nullptr));
-}
-
-TEST_F(OsysTest, WindowsVersionCodes) {
   // Wine reports Windows 7 unless the prefix says otherwise.
   EXPECT_EQ(OSYS::GetWindowsVersion(), 6);
   EXPECT_EQ(OSYS::WindowsVersionCode(VER_PLATFORM_WIN32_WINDOWS, 4, 10), 0);

@@ -66,7 +66,7 @@ TEST_F(StringTest, NullGuardReadsTheEnvironmentEveryTimeAndNullTextsCompare) {
   EXPECT_TRUE(TakeReports().empty());
 }
 
-TEST_F(StringTest, BadIndexesGiveAZeroedDummy) {
+TEST_F(StringTest, BadIndexesGiveAZeroedDummyAlsoInWideStrings) {
   STRING s("abc");
   const STRING& view = s;
   EXPECT_EQ(s[3], 0);
@@ -76,6 +76,12 @@ TEST_F(StringTest, BadIndexesGiveAZeroedDummy) {
   EXPECT_EQ(s.At(3), 0);  // the insertion point behind the text is fine
   EXPECT_EQ(TakeReports(), Lines(3, "strings: i>=0 && i<this->StrLen"));
   EXPECT_EQ(Bytes(s), "abc");
+  WSTRING w(L"abcab");
+  EXPECT_STREQ(w.Replace(L"ab", L"abab").DeleteLeft(4).c_str(), L"cabab");
+  EXPECT_EQ(w[5], 0);
+  EXPECT_EQ(LastInfo(), "i= 5, len= 5, buf= cabab");
+  EXPECT_EQ(TakeReports(), Lines({"strings: i>=0 && i<this->StrLen"}));
+  EXPECT_STREQ(WSTRING().c_str(), L"<NULL>");
 }
 
 TEST_F(StringTest, EditingStopsAtTheEdgesAndSurvivesItsOwnText) {
@@ -164,15 +170,6 @@ TEST_F(StringTest, AnEmptyFileLoadsAsAnAllocatedEmptyText) {
   STRING loaded("stale");
   EXPECT_TRUE(loaded.Load(file.c_str(), "rb"));
   EXPECT_TRUE(loaded.IsAllocated() && loaded.Length() == 0);
-}
-
-TEST_F(StringTest, WideStrings) {
-  WSTRING w(L"abcab");
-  EXPECT_STREQ(w.Replace(L"ab", L"abab").DeleteLeft(4).c_str(), L"cabab");
-  EXPECT_EQ(w[5], 0);
-  EXPECT_EQ(LastInfo(), "i= 5, len= 5, buf= cabab");
-  EXPECT_EQ(TakeReports(), Lines({"strings: i>=0 && i<this->StrLen"}));
-  EXPECT_STREQ(WSTRING().c_str(), L"<NULL>");
 }
 
 }  // namespace
