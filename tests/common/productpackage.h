@@ -12,7 +12,6 @@
 #include <map>
 #include <memory>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "testtext.h"
@@ -89,9 +88,9 @@ class ProductPackage {
   ~ProductPackage() {
     for (REGSAM view : {REGSAM(0), REGSAM(KEY_WOW64_32KEY)})
       RegDeleteKeyExA(HKEY_LOCAL_MACHINE, RecordPath().c_str(), view, 0);
-    for (const auto& key : keys_)
-      key.second.second.empty() ? SHDeleteKeyA(key.first, key.second.first.c_str())
-                                : SHDeleteValueA(key.first, key.second.first.c_str(), key.second.second.c_str());
+    for (const OwnedKey& owned : keys_)
+      owned.value.empty() ? SHDeleteKeyA(owned.hive, owned.key.c_str())
+                          : SHDeleteValueA(owned.hive, owned.key.c_str(), owned.value.c_str());
     for (const std::string& path : paths_)
       if (!uidriver::DeleteTree(path)) DeleteFileA(path.c_str());
   }
@@ -103,7 +102,7 @@ class ProductPackage {
 
   // A file or folder, a registry key or one value of it that a run makes outside the scratch folder.
   void Owns(const std::string& path) { paths_.push_back(path); }
-  void Owns(HKEY hive, const std::string& key, const std::string& value = "") { keys_.push_back({hive, {key, value}}); }
+  void Owns(HKEY hive, const std::string& key, const std::string& value = "") { keys_.push_back({hive, key, value}); }
 
   // setup.cfg and silentsetup.ini hold their backslashes doubled.
   void WriteConfig(const std::string& text) { ASSERT_TRUE(dir.WriteText("setup.cfg", testtext::Escaped(text))); }
@@ -132,9 +131,13 @@ class ProductPackage {
   uidriver::ScratchDir dir;
 
  private:
+  struct OwnedKey {
+    HKEY hive;
+    std::string key, value;  // no value: the whole key
+  };
   std::string key_;
   std::vector<std::string> paths_;
-  std::vector<std::pair<HKEY, std::pair<std::string, std::string>>> keys_;
+  std::vector<OwnedKey> keys_;
 };
 
 }  // namespace package

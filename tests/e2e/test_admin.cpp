@@ -82,14 +82,14 @@ std::string WithKey(std::string text, const std::string& key) {
 // each run did (a program that showed a window takes a while to end under Wine: the ends overlap).
 TEST(AdminCommands, EachCommandLine) {
   struct Started {
-    std::unique_ptr<ScratchDir> dir = std::make_unique<ScratchDir>();
+    ScratchDir dir;
     regtest::TestKey key{HKEY_LOCAL_MACHINE};
     std::unique_ptr<AppUnderTest> app;
   };
   std::vector<Started> started(kRuns.size());
   for (size_t i = 0; i < kRuns.size(); i++) {
     const AdminRun& run = kRuns[i];
-    ScratchDir& dir = *started[i].dir;
+    ScratchDir& dir = started[i].dir;
     started[i].key.SetRaw("Old", REG_BINARY, "x");
     ASSERT_TRUE(dir.CopyFrom(NORBA_TEST_DIST_DIR, {"setup.exe", "setupenglish.dll"}));
     for (const auto& file : kFiles) ASSERT_TRUE(dir.WriteText(file.first, file.second));
@@ -128,14 +128,14 @@ TEST(AdminCommands, EachCommandLine) {
     }
     EXPECT_EQ(kMissing, key.Raw("Name", "Sub"));
     for (const auto& file : run.files) {
-      EXPECT_EQ(file.second != nullptr, started[i].dir->Exists(file.first)) << file.first;
-      if (file.second && started[i].dir->Exists(file.first)) {
-        EXPECT_EQ(file.second, started[i].dir->ReadText(file.first));
+      EXPECT_EQ(file.second != nullptr, started[i].dir.Exists(file.first)) << file.first;
+      if (file.second && started[i].dir.Exists(file.first)) {
+        EXPECT_EQ(file.second, started[i].dir.ReadText(file.first));
       }
     }
     if (run.hook != kBuiltIn) {
       std::string word = run.arguments.substr(run.arguments.find(':') + 1);
-      std::string events = started[i].dir->ReadText("events.log");
+      std::string events = started[i].dir.ReadText("events.log");
       EXPECT_EQ(0u, events.find("SetupHook 256 ")) << events;
       EXPECT_NE(std::string::npos, events.find(" \"" + word + "\"\r\n")) << events;
     }

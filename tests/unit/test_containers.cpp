@@ -1,10 +1,9 @@
 // Tests of the owning arrays (DYNARRAY through STRINGARRAY): owned copies and growth, index errors,
 // splitting, finding and line files, unallocated texts under the null guard, and the locks they rest on
-// (the recursive MUTEXSEM and the array lock), threads included. Concurrent inserts: the HASH tests.
+// (the recursive MUTEXSEM), threads included. The array lock under concurrent inserts: the HASH tests.
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <atomic>
 #include <cstdio>
 #include <string>
 #include <thread>
@@ -140,24 +139,6 @@ TEST_F(ContainerTest, MutexIsRecursivePerThreadAndExcludesOthers) {
   // Releasing a mutex one does not hold is a failure with its report.
   EXPECT_FALSE(mutex.Release());
   EXPECT_EQ(TakeReports(true), V({"osys_win32: ok [handle= " + Address(mutex.Handle()) + "]"}));
-}
-
-TEST_F(ContainerTest, ArrayLockHoldsOtherThreadsOff) {
-  STRINGARRAY array;
-  std::atomic<bool> started{false}, added{false};
-  ASSERT_TRUE(array.Lock());
-  std::thread other([&] {
-    started = true;
-    array.Add("other");
-    added = true;
-  });
-  while (!started) Sleep(1);
-  Sleep(100);
-  EXPECT_FALSE(added.load()) << "Add must wait for the lock";
-  array.Add("mine");  // the holder itself gets through: the lock is recursive
-  array.Unlock();
-  other.join();
-  EXPECT_EQ(Items(array), V({"mine", "other"}));
 }
 
 }  // namespace

@@ -79,9 +79,7 @@ TEST(TextRulesTest, DatedWarningAgreementWrapAndRecord) {
   const std::function<STRING(const STRING&)> wrap = WrapAgreement;
   const std::function<STRING(const STRING&)> record = [](const STRING& t) { return AgreementRecord(WrapAgreement(t)); };
   const std::string x55(55, 'x'), x56(56, 'x');
-  const std::string paragraph =
-      "1. Norba grants you a non-exclusive right to install and use the program on the computers of your "
-      "organisation in the number of licenses you have acquired.";
+  const std::string paragraph = std::string(40, 'p') + " " + std::string(40, 'q') + " " + std::string(40, 'r');
   const struct {
     const std::function<STRING(const STRING&)>& rule;
     std::string text;

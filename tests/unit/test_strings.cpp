@@ -1,6 +1,6 @@
 // Tests of STRING and WSTRING at their edges: sizing and the block pool, the null guard and bad indexes,
 // editing with text from the string itself, searching, tokens and Replace, the buffer of Format, hex and
-// Base64 input, escapes cut short and the whole-file buffer.
+// Base64 input, escapes cut short and an empty file.
 #include "base/strings.h"
 
 #include <gtest/gtest.h>
@@ -8,7 +8,6 @@
 
 #include <climits>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "assertreports.h"
@@ -41,17 +40,6 @@ TEST_F(StringTest, SizingGrowthAndOversizedRequests) {
   EXPECT_EQ(s.BufferSize(), 96);
 }
 
-TEST_F(StringTest, PoolServesTwoThreads) {
-  auto churn = [] {
-    for (int i = 0; i < 5000; i++) std::vector<STRING>(1 + i % 200, STRING("pooled")).back().Append(" text");
-  };
-  std::thread a(churn), b(churn);
-  a.join();
-  b.join();
-  EXPECT_GT(StringPoolCount(), 0);
-  EXPECT_LE(StringPoolCount(), 127);
-}
-
 TEST_F(StringTest, NullGuardReadsTheEnvironmentEveryTimeAndNullTextsCompare) {
   EXPECT_EQ(Bytes(STRING("a").Append(static_cast<const char*>(nullptr))), "a<NULL>");
   EXPECT_STREQ(STRING().c_str(), "<NULL>");
@@ -78,7 +66,7 @@ TEST_F(StringTest, NullGuardReadsTheEnvironmentEveryTimeAndNullTextsCompare) {
   EXPECT_TRUE(TakeReports().empty());
 }
 
-TEST_F(StringTest, BadIndexesGiveAZeroedDummy) {
+TEST_F(StringTest, BadIndexesGiveAZeroedDummyAlsoInWideStrings) {
   STRING s("abc");
   const STRING& view = s;
   EXPECT_EQ(s[3], 0);
@@ -88,20 +76,24 @@ TEST_F(StringTest, BadIndexesGiveAZeroedDummy) {
   EXPECT_EQ(s.At(3), 0);  // the insertion point behind the text is fine
   EXPECT_EQ(TakeReports(), Lines(3, "strings: i>=0 && i<this->StrLen"));
   EXPECT_EQ(Bytes(s), "abc");
+  WSTRING w(L"abcab");
+  EXPECT_STREQ(w.Replace(L"ab", L"abab").DeleteLeft(4).c_str(), L"cabab");
+  EXPECT_EQ(w[5], 0);
+  EXPECT_EQ(LastInfo(), "i= 5, len= 5, buf= cabab");
+  EXPECT_EQ(TakeReports(), Lines({"strings: i>=0 && i<this->StrLen"}));
+  EXPECT_STREQ(WSTRING().c_str(), L"<NULL>");
 }
 
 TEST_F(StringTest, EditingStopsAtTheEdgesAndSurvivesItsOwnText) {
   const STRING s("abcdef");
   EXPECT_EQ(Bytes(STRING(s).Delete(10, 4)), "abcd");
-  EXPECT_EQ(Bytes(STRING(s).DeleteLeft(9)), "");
   EXPECT_EQ(Bytes(STRING(s).Insert("XY", 6)), "abcdefXY");
   EXPECT_EQ(Bytes(STRING(s).Insert("XY", 7)), "abcdef");
   EXPECT_EQ(Bytes(STRING(" x a x ").Trim('b', " x")), "a");
   EXPECT_TRUE(TakeReports().empty());
   STRING bad(s);
   bad.DeleteLeft(-1);
-  bad.SetLength(-1);
-  EXPECT_EQ(TakeReports(), Lines({"strings: howmany>=0", "strings: newlength>=0"}));
+  EXPECT_EQ(TakeReports(), Lines{"strings: howmany>=0"});
   EXPECT_EQ(Bytes(bad), "abcdef");
 
   // Text from the string's own buffer is copied before the buffer moves.
@@ -128,7 +120,6 @@ TEST_F(StringTest, SearchingTokensAndReplace) {
   // Replace resumes behind each replacement, so a replacement that contains its pattern ends.
   EXPECT_EQ(Bytes(STRING("ab ab").Replace("ab", "abab", 1)), "abab abab");
   EXPECT_EQ(Bytes(STRING("xAbxab").Replace("ab", "-", 0)), "x-x-");
-  EXPECT_EQ(Bytes(STRING("a$P").Replace("$P", nullptr, 1)), "a<NULL>");
   EXPECT_EQ(Bytes(STRING("abc").Replace("", "x", 1)), "abc");
 }
 
@@ -147,7 +138,6 @@ TEST_F(StringTest, FormatStaysInsideItsBufferAndConcatenationIsInCodePage1252) {
   STRING joined = "x" + STRING("y", 850) + "z";
   EXPECT_EQ(Bytes(joined), "xyz");
   EXPECT_EQ(joined.GetCodePage(), 1252);
-  EXPECT_EQ(Bytes(static_cast<const char*>(nullptr) + STRING("a")), "<NULL>a");
 }
 
 // Escapes and Base64 of every byte go through the table files in the HASH tests.
@@ -172,29 +162,14 @@ TEST_F(StringTest, HexAndBase64InputAndEscapesCutShort) {
   EXPECT_EQ(TakeReports(), Lines({"strings: isxdigit(xdigit[1])", "strings: FALSE"}));
 }
 
-TEST_F(StringTest, SaveAndLoadRoundTripAFile) {
+// Files of any bytes (NUL and Ctrl-Z included) load in the HASH junk test, missing ones in its file tests.
+TEST_F(StringTest, AnEmptyFileLoadsAsAnAllocatedEmptyText) {
   uidriver::ScratchDir dir;
-  const std::string file = dir.Path("data.bin");
-  std::string bytes;
-  for (int i = 0; i < 300 * 256; i++) bytes += static_cast<char>(i);
-  STRING data(bytes.data(), static_cast<int>(bytes.size()), 0);
-  EXPECT_TRUE(data.Save(file.c_str(), "wb"));
+  const std::string file = dir.Path("empty.bin");
+  EXPECT_TRUE(STRING().Save(file.c_str(), "wb"));
   STRING loaded("stale");
   EXPECT_TRUE(loaded.Load(file.c_str(), "rb"));
-  EXPECT_EQ(Bytes(loaded), bytes);
-  EXPECT_TRUE(STRING().Save(file.c_str(), "wb"));
-  EXPECT_TRUE(loaded.Load(file.c_str(), "rb"));
-  EXPECT_TRUE(loaded.IsAllocated() && loaded.Length() == 0) << "an empty file reads as \"\"";
-  EXPECT_FALSE(loaded.Load(dir.Path("missing.bin").c_str(), "rb"));
-}
-
-TEST_F(StringTest, WideStrings) {
-  WSTRING w(L"abcab");
-  EXPECT_STREQ(w.Replace(L"ab", L"abab").DeleteLeft(4).c_str(), L"cabab");
-  EXPECT_EQ(w[5], 0);
-  EXPECT_EQ(LastInfo(), "i= 5, len= 5, buf= cabab");
-  EXPECT_EQ(TakeReports(), Lines({"strings: i>=0 && i<this->StrLen"}));
-  EXPECT_STREQ(WSTRING().c_str(), L"<NULL>");
+  EXPECT_TRUE(loaded.IsAllocated() && loaded.Length() == 0);
 }
 
 }  // namespace

@@ -12,11 +12,6 @@
 
 namespace {
 
-std::wstring Prepared(const char* text, bool wrap) {
-  WSTRING prepared = PrepareMessageText(STRING(text, 1252), wrap);
-  return std::wstring(prepared.c_str(), static_cast<size_t>(prepared.Length()));
-}
-
 TEST(MessageText, LinesJoinParagraphsStayAndLongLinesWrapOnlyBeforeVista) {
   const std::string sixty(60, 'x');
   const struct {
@@ -34,7 +29,10 @@ TEST(MessageText, LinesJoinParagraphsStayAndLongLinesWrapOnlyBeforeVista) {
       {sixty + " 5&nbsp;MB more", false, std::wstring(60, L'x') + L" 5 MB more"},
       {std::string(50, 'y') + " 5&nbsp;MB and on", true, std::wstring(50, L'y') + L" 5 MB\rand on"},
   };
-  for (const auto& c : cases) EXPECT_EQ(c.shown, Prepared(c.text.c_str(), c.wrap)) << c.text << " wrap " << c.wrap;
+  for (const auto& c : cases) {
+    WSTRING shown = PrepareMessageText(STRING(c.text.c_str(), 1252), c.wrap);
+    EXPECT_EQ(c.shown, std::wstring(shown.c_str(), static_cast<size_t>(shown.Length()))) << c.text << " wrap " << c.wrap;
+  }
 }
 
 // A question without a title is titled with UI text 10001 of the language library; Yes answers true.
