@@ -83,6 +83,8 @@ class AppUnderTest {
   bool Running() const { return process_.Valid() && WaitForSingleObject(process_.Get(), 0) == WAIT_TIMEOUT; }
   DWORD ProcessId() const { return processId_; }
   std::string ProgramPath() const;
+  // STILL_ACTIVE while the program runs; kEndedByDriver when the driver ended it.
+  DWORD ExitCode() const;
   // Time-out of every wait not given its own (0 below): DefaultTimeoutMs() at first.
   void SetTimeoutMs(DWORD timeoutMs) { timeoutMs_ = timeoutMs; }
   DWORD TimeoutMs() const { return timeoutMs_; }
