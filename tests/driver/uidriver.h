@@ -55,6 +55,7 @@ class UiWindow {
  private:
   // Waits for the control (for an action: visible and enabled); nullptr after a failure.
   HWND Control(int id, bool forAction, CallSite where) const;
+  // Sends the message with a time-out; no answer in time fails the test.
   bool Send(int id, UINT message, WPARAM wParam, LPARAM lParam, DWORD_PTR* result, bool forAction,
             CallSite where) const;
   // WM_COMMAND with the code to the control's parent, posted or sent without waiting for the handler.
