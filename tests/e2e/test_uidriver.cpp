@@ -67,9 +67,6 @@ TEST(UiDriver, AWaitInVainFailsOnceInTimeAndEndsTheProgram) {
          EXPECT_FALSE(app.WaitMessageBox());
        },
        AppUnderTest::kEndedByDriver},
-      {"hidden 60000 0", "in vain for the program to end",
-       [](AppUnderTest& app) { EXPECT_EQ(AppUnderTest::kEndedByDriver, app.WaitExit(kShortTimeoutMs)); },
-       AppUnderTest::kEndedByDriver},
       // The failure lists the windows with their controls.
       {"dialog states.txt 17", "id 105 ComboBox",
        [](AppUnderTest& app) {
