@@ -142,6 +142,11 @@ std::string AppUnderTest::ProgramPath() const {
   return process_.Valid() && QueryFullProcessImageNameA(process_.Get(), 0, path, &size) ? std::string(path, size) : "";
 }
 
+DWORD AppUnderTest::ExitCode() const {
+  DWORD code = kEndedByDriver;
+  return process_.Valid() && GetExitCodeProcess(process_.Get(), &code) ? code : kEndedByDriver;
+}
+
 std::vector<HWND> AppUnderTest::VisibleWindows() const { return Windows(nullptr, processId_, true); }
 
 void AppUnderTest::End() {
@@ -164,13 +169,10 @@ bool AppUnderTest::Await(const std::string& what, const std::function<bool()>& r
                          CallSite where) {
   DWORD limit = timeoutMs != 0 ? timeoutMs : timeoutMs_;
   bool done = false;
-  if (gaveUp_ || PollUntil(limit, [&] { return (done = ready()) || !Running(); })) {
-    if (done || gaveUp_) return done;
-    DWORD code = kEndedByDriver;
-    GetExitCodeProcess(process_.Get(), &code);
-    return Fail(where, "ended with exit code " + std::to_string(code) + " while the test waited for " + what);
-  }
-  return Fail(where, "waited " + std::to_string(limit) + " ms in vain for " + what);
+  bool ended = !gaveUp_ && PollUntil(limit, [&] { return (done = ready()) || !Running(); });
+  if (done || gaveUp_) return done;
+  return Fail(where, ended ? "ended with exit code " + std::to_string(ExitCode()) + " while the test waited for " + what
+                           : "waited " + std::to_string(limit) + " ms in vain for " + what);
 }
 
 UiWindow AppUnderTest::WaitFor(const std::string& what, const std::function<bool(HWND)>& matches, DWORD timeoutMs,
@@ -206,8 +208,7 @@ std::string AppUnderTest::AnswerMessageBox(int buttonId, const std::string& part
 
 DWORD AppUnderTest::WaitExit(DWORD timeoutMs, CallSite where) {
   Await("the program to end", [&] { return !Running(); }, timeoutMs, where);
-  DWORD code = kEndedByDriver;
-  return process_.Valid() && GetExitCodeProcess(process_.Get(), &code) ? code : kEndedByDriver;
+  return ExitCode();
 }
 
 bool AppUnderTest::ShowedWindowUntilExit(DWORD timeoutMs, CallSite where) {

@@ -55,6 +55,7 @@ class UiWindow {
  private:
   // Waits for the control (for an action: visible and enabled); nullptr after a failure.
   HWND Control(int id, bool forAction, CallSite where) const;
+  // Sends the message with a time-out; no answer in time fails the test.
   bool Send(int id, UINT message, WPARAM wParam, LPARAM lParam, DWORD_PTR* result, bool forAction,
             CallSite where) const;
   // WM_COMMAND with the code to the control's parent, posted or sent without waiting for the handler.
@@ -83,6 +84,8 @@ class AppUnderTest {
   bool Running() const { return process_.Valid() && WaitForSingleObject(process_.Get(), 0) == WAIT_TIMEOUT; }
   DWORD ProcessId() const { return processId_; }
   std::string ProgramPath() const;
+  // STILL_ACTIVE while the program runs; kEndedByDriver when the driver ended it.
+  DWORD ExitCode() const;
   // Time-out of every wait not given its own (0 below): DefaultTimeoutMs() at first.
   void SetTimeoutMs(DWORD timeoutMs) { timeoutMs_ = timeoutMs; }
   DWORD TimeoutMs() const { return timeoutMs_; }

@@ -17,8 +17,9 @@ namespace {
 
 enum : int { kEditId = 101, kCheckId, kFirstRadioId, kSecondRadioId, kComboId, kStaticId, kAskId };
 
-// A short time-out for the waits that must fail.
+// A short time-out for the waits that must fail, and what ending the program may add to it.
 constexpr DWORD kShortTimeoutMs = 500;
+constexpr DWORD kEndSlackMs = 4000;
 
 std::string Fixture() { return std::string(NORBA_TEST_FIXTURE_DIR) + "/uifixture.exe"; }
 
@@ -64,11 +65,9 @@ TEST(UiDriver, AWaitInVainFailsOnceInTimeAndEndsTheProgram) {
          DWORD start = GetTickCount();
          EXPECT_FALSE(app.WaitWindow(WindowQuery::Titled("Never shown"), kShortTimeoutMs));
          EXPECT_GE(GetTickCount() - start, kShortTimeoutMs);
+         EXPECT_LT(GetTickCount() - start, kShortTimeoutMs + kEndSlackMs);
          EXPECT_FALSE(app.WaitMessageBox());
        },
-       AppUnderTest::kEndedByDriver},
-      {"hidden 60000 0", "in vain for the program to end",
-       [](AppUnderTest& app) { EXPECT_EQ(AppUnderTest::kEndedByDriver, app.WaitExit(kShortTimeoutMs)); },
        AppUnderTest::kEndedByDriver},
       // The failure lists the windows with their controls.
       {"dialog states.txt 17", "id 105 ComboBox",
@@ -105,7 +104,7 @@ TEST(UiDriver, AWaitInVainFailsOnceInTimeAndEndsTheProgram) {
   }
 }
 
-TEST(UiDriver, AProgramThatCannotStartFailsOnceAndTheDestructorEndsOneThatRuns) {
+TEST(UiDriver, AProgramThatCannotStartFailsOnce) {
   EXPECT_NONFATAL_FAILURE(
       {
         AppUnderTest app(Fixture() + ".absent", "", "");
@@ -113,9 +112,6 @@ TEST(UiDriver, AProgramThatCannotStartFailsOnceAndTheDestructorEndsOneThatRuns) 
         EXPECT_EQ(AppUnderTest::kEndedByDriver, app.WaitExit());
       },
       "could not start");
-  DWORD processId = AppUnderTest(Fixture(), "hidden 60000 0", "").ProcessId();
-  KernelHandle process(OpenProcess(SYNCHRONIZE, FALSE, processId));
-  EXPECT_TRUE(!process.Valid() || WaitForSingleObject(process.Get(), 0) == WAIT_OBJECT_0);
 }
 
 // The folder goes with everything in it, read-only files too; links in it go as links, and what they point
