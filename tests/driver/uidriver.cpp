@@ -170,6 +170,8 @@ bool AppUnderTest::Await(const std::string& what, const std::function<bool()>& r
   DWORD limit = timeoutMs != 0 ? timeoutMs : timeoutMs_;
   bool done = false;
   bool ended = !gaveUp_ && PollUntil(limit, [&] { return (done = ready()) || !Running(); });
+  // The program may end between the two checks: what it left behind is looked at once more.
+  if (ended && !done) done = ready();
   if (done || gaveUp_) return done;
   return Fail(where, ended ? "ended with exit code " + std::to_string(ExitCode()) + " while the test waited for " + what
                            : "waited " + std::to_string(limit) + " ms in vain for " + what);
