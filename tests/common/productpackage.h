@@ -55,10 +55,7 @@ inline std::string Value(HKEY hive, const std::string& path, const char* name) {
 }
 
 inline void SetValue(HKEY hive, const std::string& path, const char* name, const std::string& data) {
-  HKEY key = nullptr;
-  ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(hive, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr));
-  RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()), DWORD(data.size() + 1));
-  RegCloseKey(key);
+  ASSERT_EQ(ERROR_SUCCESS, SHSetValueA(hive, path.c_str(), name, REG_SZ, data.c_str(), DWORD(data.size() + 1)));
 }
 
 inline bool KeyExists(HKEY hive, const std::string& path) {

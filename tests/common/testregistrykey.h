@@ -59,13 +59,7 @@ class TestKey {
   }
   // Writes a value, exactly the bytes given.
   void SetRaw(const char* value, DWORD type, const std::string& data) const {
-    HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyExA(hive_, Path().c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
-              ERROR_SUCCESS);
-    EXPECT_EQ(RegSetValueExA(key, value, 0, type, reinterpret_cast<const BYTE*>(data.data()),
-                             static_cast<DWORD>(data.size())),
-              ERROR_SUCCESS);
-    RegCloseKey(key);
+    EXPECT_EQ(ERROR_SUCCESS, SHSetValueA(hive_, Path().c_str(), value, type, data.data(), DWORD(data.size())));
   }
   // The type and bytes of a value of the key (or of a key below it) as Windows stores them (see Typed),
   // or "<missing>".
