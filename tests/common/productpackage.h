@@ -7,8 +7,6 @@
 #include <shlwapi.h>
 #include <windows.h>
 
-#include <fstream>
-#include <iterator>
 #include <map>
 #include <memory>
 #include <string>
@@ -66,12 +64,6 @@ inline bool KeyExists(HKEY hive, const std::string& path) {
 }
 
 inline bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
-// A whole file by its full path (outside a scratch folder too); empty when it cannot be read.
-inline std::string FileText(const std::string& path) {
-  std::ifstream file(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-}
 
 // The uninstall record of `key` goes with the package in both registry views; so does whatever Owns names.
 class ProductPackage {

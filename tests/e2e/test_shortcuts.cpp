@@ -98,7 +98,9 @@ TEST(Shortcuts, LinksOfEveryKindAndTheirRecord) {
             ReadLink(group + "\\Notepad.LNK"));
   EXPECT_EQ(Lower(uninstaller + "|-remove " + product.Key() + "|" + target + "|" + uninstaller + ",1"),
             ReadLink(group + "\\Uninstall ShortcutTest.LNK"));
-  EXPECT_TRUE(testtext::Contains(package::FileText(group + "\\Website.URL"), "URL=https://www.norba.example/"));
+  char url[256] = {};  // as the shell reads an internet shortcut
+  GetPrivateProfileStringA("InternetShortcut", "URL", "", url, sizeof(url), (group + "\\Website.URL").c_str());
+  EXPECT_STREQ("https://www.norba.example/", url);
   EXPECT_EQ(Lower(tool + "|-start|" + target + "|,0"), ReadLink(product.DesktopLink()));
   for (const char* name : {"Evil.LNK", "Absent.LNK", "Climb.LNK", "Drive.LNK"}) EXPECT_FALSE(Exists(group + "\\" + name)) << name;
   EXPECT_FALSE(Exists(ShellFolder(CSIDL_PROGRAMS) + "\\Escape.LNK"));
