@@ -12,13 +12,15 @@
 #include <string>
 #include <vector>
 
+#include "testregistrykey.h"
 #include "testtext.h"
 #include "uidriver.h"
 
 namespace package {
 
 const char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
-const char kMissing[] = "<missing>";
+using regtest::KeyExists;
+using regtest::kMissing;
 // Every page passes itself over but the shortcuts page; no closing message.
 const char kSkipPages[] = "NoFinalPopup=1\r\nInstallSkipInstallType=1\r\nInstallSkipLicense=1\r\nInstallLicenseAgree=1\r\n"
                           "InstallSkipInstallDir=1\r\nInstallSkipAdvertise=1\r\nInstallSkipCopyComplete=1\r\n";
@@ -54,13 +56,6 @@ inline std::string Value(HKEY hive, const std::string& path, const char* name) {
 
 inline void SetValue(HKEY hive, const std::string& path, const char* name, const std::string& data) {
   ASSERT_EQ(ERROR_SUCCESS, SHSetValueA(hive, path.c_str(), name, REG_SZ, data.c_str(), DWORD(data.size() + 1)));
-}
-
-inline bool KeyExists(HKEY hive, const std::string& path) {
-  HKEY key = nullptr;
-  if (RegOpenKeyExA(hive, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
-  RegCloseKey(key);
-  return true;
 }
 
 inline bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }

@@ -17,7 +17,7 @@ using uidriver::ScratchDir;
 
 namespace {
 
-const char kMissing[] = "<missing>";
+using regtest::kMissing;
 const char kSaved[] = "The settings of $KEY have been saved.";
 const char kFailed[] = "The setting could not be written to the registry.";
 
