@@ -2,6 +2,7 @@
 // under the Session Manager key): reading them, and taking a test's own entries out again.
 #pragma once
 
+#include <shlwapi.h>
 #include <windows.h>
 
 #include <string>
@@ -44,14 +45,10 @@ inline void Forget(const std::string& folder) {
   std::string kept;
   for (size_t i = 0; i + 1 < entries.size(); i += 2)
     if (!testtext::Contains(testtext::Lower(entries[i]), testtext::Lower(folder))) kept += entries[i] + '\0' + entries[i + 1] + '\0';
-  HKEY key = nullptr;
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSessionManager, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS) return;
   if (kept.empty())
-    RegDeleteValueA(key, kValue);
+    SHDeleteValueA(HKEY_LOCAL_MACHINE, kSessionManager, kValue);
   else
-    RegSetValueExA(key, kValue, 0, REG_MULTI_SZ, reinterpret_cast<const BYTE*>(kept.data()),
-                   static_cast<DWORD>(kept.size() + 1));
-  RegCloseKey(key);
+    SHSetValueA(HKEY_LOCAL_MACHINE, kSessionManager, kValue, REG_MULTI_SZ, kept.data(), DWORD(kept.size() + 1));
 }
 
 }  // namespace pendingdeletions

@@ -7,20 +7,20 @@
 #include <shlwapi.h>
 #include <windows.h>
 
-#include <fstream>
-#include <iterator>
 #include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "testregistrykey.h"
 #include "testtext.h"
 #include "uidriver.h"
 
 namespace package {
 
 const char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
-const char kMissing[] = "<missing>";
+using regtest::KeyExists;
+using regtest::kMissing;
 // Every page passes itself over but the shortcuts page; no closing message.
 const char kSkipPages[] = "NoFinalPopup=1\r\nInstallSkipInstallType=1\r\nInstallSkipLicense=1\r\nInstallLicenseAgree=1\r\n"
                           "InstallSkipInstallDir=1\r\nInstallSkipAdvertise=1\r\nInstallSkipCopyComplete=1\r\n";
@@ -55,26 +55,10 @@ inline std::string Value(HKEY hive, const std::string& path, const char* name) {
 }
 
 inline void SetValue(HKEY hive, const std::string& path, const char* name, const std::string& data) {
-  HKEY key = nullptr;
-  ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(hive, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr));
-  RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()), DWORD(data.size() + 1));
-  RegCloseKey(key);
-}
-
-inline bool KeyExists(HKEY hive, const std::string& path) {
-  HKEY key = nullptr;
-  if (RegOpenKeyExA(hive, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
-  RegCloseKey(key);
-  return true;
+  ASSERT_EQ(ERROR_SUCCESS, SHSetValueA(hive, path.c_str(), name, REG_SZ, data.c_str(), DWORD(data.size() + 1)));
 }
 
 inline bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
-// A whole file by its full path (outside a scratch folder too); empty when it cannot be read.
-inline std::string FileText(const std::string& path) {
-  std::ifstream file(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-}
 
 // The uninstall record of `key` goes with the package in both registry views; so does whatever Owns names.
 class ProductPackage {

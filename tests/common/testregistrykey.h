@@ -12,9 +12,18 @@
 namespace regtest {
 
 const char kBase[] = "Software\\Norba\\";
+const char kMissing[] = "<missing>";
 
 // A value's type and bytes as one text, to compare both at once.
 inline std::string Typed(DWORD type, const std::string& data) { return std::to_string(type) + ":" + data; }
+
+// Whether a key exists (in the registry view asked for).
+inline bool KeyExists(HKEY hive, const std::string& path, REGSAM view = 0) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(hive, path.c_str(), 0, KEY_READ | view, &key) != ERROR_SUCCESS) return false;
+  RegCloseKey(key);
+  return true;
+}
 
 // The key itself is not created: the code under test may do that. "Software\Norba" goes too when nothing
 // else is left in it.
@@ -45,12 +54,7 @@ class TestKey {
     return std::string(kBase) + name_ + (below.empty() ? "" : "\\" + below);
   }
   // Whether the key (or a key below it) exists.
-  bool Exists(const std::string& below = "", REGSAM view = 0) const {
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(hive_, Path(below).c_str(), 0, KEY_READ | view, &key) != ERROR_SUCCESS) return false;
-    RegCloseKey(key);
-    return true;
-  }
+  bool Exists(const std::string& below = "", REGSAM view = 0) const { return KeyExists(hive_, Path(below), view); }
   void Create(const std::string& below = "", REGSAM view = 0) const {
     HKEY key = nullptr;
     ASSERT_EQ(RegCreateKeyExA(hive_, Path(below).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | view, nullptr, &key, nullptr),
@@ -59,19 +63,13 @@ class TestKey {
   }
   // Writes a value, exactly the bytes given.
   void SetRaw(const char* value, DWORD type, const std::string& data) const {
-    HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyExA(hive_, Path().c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
-              ERROR_SUCCESS);
-    EXPECT_EQ(RegSetValueExA(key, value, 0, type, reinterpret_cast<const BYTE*>(data.data()),
-                             static_cast<DWORD>(data.size())),
-              ERROR_SUCCESS);
-    RegCloseKey(key);
+    EXPECT_EQ(ERROR_SUCCESS, SHSetValueA(hive_, Path().c_str(), value, type, data.data(), DWORD(data.size())));
   }
   // The type and bytes of a value of the key (or of a key below it) as Windows stores them (see Typed),
-  // or "<missing>".
+  // or kMissing.
   std::string Raw(const char* value, const std::string& below = "") const {
     HKEY key = nullptr;
-    if (RegOpenKeyExA(hive_, Path(below).c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return "<missing>";
+    if (RegOpenKeyExA(hive_, Path(below).c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return kMissing;
     DWORD size = 0;
     DWORD type = REG_NONE;
     LONG rc = RegQueryValueExA(key, value, nullptr, &type, nullptr, &size);
@@ -79,7 +77,7 @@ class TestKey {
     if (rc == ERROR_SUCCESS && size > 0)
       rc = RegQueryValueExA(key, value, nullptr, &type, reinterpret_cast<BYTE*>(&data[0]), &size);
     RegCloseKey(key);
-    return rc == ERROR_SUCCESS ? Typed(type, data) : "<missing>";
+    return rc == ERROR_SUCCESS ? Typed(type, data) : kMissing;
   }
 
  private:

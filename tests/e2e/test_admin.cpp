@@ -17,7 +17,7 @@ using uidriver::ScratchDir;
 
 namespace {
 
-const char kMissing[] = "<missing>";
+using regtest::kMissing;
 const char kSaved[] = "The settings of $KEY have been saved.";
 const char kFailed[] = "The setting could not be written to the registry.";
 
@@ -127,15 +127,11 @@ TEST(AdminCommands, EachCommandLine) {
       EXPECT_EQ(run.value.second, key.Raw(run.value.first));
     }
     EXPECT_EQ(kMissing, key.Raw("Name", "Sub"));
-    for (const auto& file : run.files) {
-      EXPECT_EQ(file.second != nullptr, started[i].dir.Exists(file.first)) << file.first;
-      if (file.second && started[i].dir.Exists(file.first)) {
-        EXPECT_EQ(file.second, started[i].dir.ReadText(file.first));
-      }
-    }
+    const ScratchDir& dir = started[i].dir;
+    for (const auto& file : run.files)
+      EXPECT_EQ(file.second ? file.second : kMissing, dir.Exists(file.first) ? dir.ReadText(file.first) : kMissing);
     if (run.hook != kBuiltIn) {
-      std::string word = run.arguments.substr(run.arguments.find(':') + 1);
-      std::string events = started[i].dir.ReadText("events.log");
+      std::string word = run.arguments.substr(run.arguments.find(':') + 1), events = dir.ReadText("events.log");
       EXPECT_EQ(0u, events.find("SetupHook 256 ")) << events;
       EXPECT_NE(std::string::npos, events.find(" \"" + word + "\"\r\n")) << events;
     }
