@@ -5,6 +5,8 @@
 #include <shlobj.h>
 #include <windows.h>
 
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <string>
 
@@ -13,7 +15,6 @@
 #include "scopedenvironment.h"
 #include "ziptestarchive.h"
 
-using package::FileText;
 using package::kMissing;
 using package::SetValue;
 using package::Value;
@@ -22,6 +23,11 @@ using uidriver::UiWindow;
 using uidriver::WindowQuery;
 
 namespace {
+
+std::string FileBytes(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
 
 const char kRexxOptions[] = "Software\\Enterprise Alternatives\\REXX\\ExecOptions";
 
@@ -43,13 +49,13 @@ class KivProductTest : public ::testing::Test {
   // With the uninstaller, the product can be removed from its folder.
   void SavePackage(bool uninstaller) {
     ziptest::ZipTestArchive archive;
-    archive.Add("kiv.exe", FileText(std::string(NORBA_TEST_FIXTURE_DIR) + "/exitcode.exe")).Add("readme.txt", "text");
-    if (uninstaller) archive.Add("setup.exe", FileText(Path("setup.exe"))).Add("setupenglish.dll", FileText(Path("setupenglish.dll")));
+    archive.Add("kiv.exe", FileBytes(std::string(NORBA_TEST_FIXTURE_DIR) + "/exitcode.exe")).Add("readme.txt", "text");
+    if (uninstaller) archive.Add("setup.exe", kiv_.dir.ReadText("setup.exe")).Add("setupenglish.dll", kiv_.dir.ReadText("setupenglish.dll"));
     ASSERT_TRUE(archive.Save(Path("setup.fil")));
   }
   std::string Path(const std::string& relative = "") const { return kiv_.Path(relative); }
   bool Exists(const std::string& relative) const { return package::Exists(Path(relative)); }
-  std::string Text(const std::string& relative) const { return FileText(Path(relative)); }
+  std::string Text(const std::string& relative) const { return kiv_.dir.ReadText(relative); }
 
   void WriteConfig(const std::string& extra, const std::string& product = "AppVersion=8.10\r\nIniKey=KIV8\r\n",
                    const std::string& target = "target") {
