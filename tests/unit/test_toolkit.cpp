@@ -1,13 +1,10 @@
-// The dialog toolkit in-process: how a message box's text is prepared, and the default title of a
-// question that comes without one.
+// The dialog toolkit in-process: how a message box's text is prepared (joined lines, kept paragraphs,
+// the wrap of long lines before Vista).
 #include <gtest/gtest.h>
 #include <windows.h>
 
 #include <string>
-#include <thread>
 
-#include "base/osys.h"
-#include "ownedwin32.h"
 #include "ui/winnorba.h"
 
 namespace {
@@ -33,23 +30,6 @@ TEST(MessageText, LinesJoinParagraphsStayAndLongLinesWrapOnlyBeforeVista) {
     WSTRING shown = PrepareMessageText(STRING(c.text.c_str(), 1252), c.wrap);
     EXPECT_EQ(c.shown, std::wstring(shown.c_str(), static_cast<size_t>(shown.Length()))) << c.text << " wrap " << c.wrap;
   }
-}
-
-// A question without a title is titled with UI text 10001 of the language library; Yes answers true.
-TEST(MessageBoxes, AQuestionWithoutTitleTakesTheDefaultTitle) {
-  Module english(LoadLibraryExA((std::string(NORBA_TEST_DIST_DIR) + "\\setupenglish.dll").c_str(), nullptr,
-                               LOAD_LIBRARY_AS_DATAFILE));
-  ASSERT_TRUE(english);
-  OSYS::SetLanguageModule(english.get());
-  bool answer = false;
-  std::thread asking([&] { answer = WINNORBA::YesNoMsgBox(nullptr, STRING(), STRING("Go on?", 1252)); });
-  HWND box = nullptr;
-  for (int i = 0; i < 200 && !box; i++, Sleep(50)) box = FindWindowA("#32770", "Setup");
-  ASSERT_TRUE(box != nullptr);
-  PostMessageA(box, WM_COMMAND, IDYES, 0);
-  asking.join();
-  EXPECT_TRUE(answer);
-  OSYS::SetLanguageModule(nullptr);
 }
 
 }  // namespace
