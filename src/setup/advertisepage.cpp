@@ -12,6 +12,7 @@
 #include "setup/installpages.h"
 #include "setup/installrun.h"
 #include "setup/setupdialog.h"
+#include "ui/windows_win32.h"
 
 namespace {
 
@@ -21,18 +22,17 @@ class CONTROLFONT {
   CONTROLFONT(HWND page, int control, int points, bool bold)
       : Control(GetDlgItem(page, control)), Font(CreatePointFont(page, "Arial", points, bold, false)) {
     Former = reinterpret_cast<HFONT>(SendMessageW(Control, WM_GETFONT, 0, 0));
-    SendMessageW(Control, WM_SETFONT, reinterpret_cast<WPARAM>(Font), TRUE);
+    SendMessageW(Control, WM_SETFONT, reinterpret_cast<WPARAM>(Font.Get()), TRUE);
   }
   ~CONTROLFONT() {
     if (IsWindow(Control)) SendMessageW(Control, WM_SETFONT, reinterpret_cast<WPARAM>(Former), FALSE);
-    if (Font) DeleteObject(Font);
   }
   CONTROLFONT(const CONTROLFONT&) = delete;
   CONTROLFONT& operator=(const CONTROLFONT&) = delete;
 
  private:
   HWND Control;
-  HFONT Font;
+  GDIOBJECT<HFONT> Font;  // deleted after the control has its former font back
   HFONT Former;
 };
 

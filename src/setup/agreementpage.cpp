@@ -14,6 +14,7 @@
 #include "setup/installrun.h"
 #include "setup/setupdialog.h"
 #include "ui/printer.h"
+#include "ui/windows_win32.h"
 
 namespace {
 
@@ -54,21 +55,6 @@ INT_PTR AfterEveryCommand(HWND page, UINT message, WPARAM, LPARAM) {
   return 0;
 }
 
-// The page's own font for the agreement text, deleted with the page.
-class TEXTFONT {
- public:
-  explicit TEXTFONT(HWND page) : Font(CreatePointFont(page, "Courier New", 8, false, true)) {}
-  ~TEXTFONT() {
-    if (Font) DeleteObject(Font);
-  }
-  TEXTFONT(const TEXTFONT&) = delete;
-  TEXTFONT& operator=(const TEXTFONT&) = delete;
-  HFONT Get() const { return Font; }
-
- private:
-  HFONT Font;
-};
-
 }  // namespace
 
 int AgreementPage(SETUPDIALOGBOX* wizard, DATADIALOG* page) {
@@ -89,7 +75,8 @@ int AgreementPage(SETUPDIALOGBOX* wizard, DATADIALOG* page) {
   HWND window = page->GetHandle();
   // The print button keeps its caption; the text to print goes to it as the callback's first argument.
   page->AddItem(new PUSHITEM(IDC_AGREEMENT_PRINT, nullptr, PrintAgreement, &wrapped, nullptr));
-  TEXTFONT font(window);
+  // The page's own font for the agreement text, deleted with the page.
+  GDIOBJECT<HFONT> font(CreatePointFont(window, "Courier New", 8, false, true));
   SendDlgItemMessageW(window, IDC_AGREEMENT_TEXT, WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), TRUE);
   CONTROL(window, IDC_AGREEMENT_TEXT).SetText(wrapped);
   SendDlgItemMessageW(window, IDC_AGREEMENT_TEXT, EM_SETSEL, 0, 1);

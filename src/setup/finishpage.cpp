@@ -10,33 +10,22 @@
 #include "setup/installpages.h"
 #include "setup/installrun.h"
 #include "setup/setupdialog.h"
+#include "ui/windows_win32.h"
 
 namespace {
 
-// The bitmap with red mapped to the 3-D face colour, deleted with the object.
-class FINISHPICTURE {
- public:
-  FINISHPICTURE() {
-    COLORMAP map = {RGB(255, 0, 0), GetSysColor(COLOR_3DFACE)};
-    Bitmap = CreateMappedBitmap(GetModuleHandleA(nullptr), IDB_FINISH_PICTURE, 0, &map, 1);
-  }
-  ~FINISHPICTURE() {
-    if (Bitmap) DeleteObject(Bitmap);
-  }
-  FINISHPICTURE(const FINISHPICTURE&) = delete;
-  FINISHPICTURE& operator=(const FINISHPICTURE&) = delete;
-  HBITMAP Get() const { return Bitmap; }
-
- private:
-  HBITMAP Bitmap;
-};
+// The bitmap with red mapped to the 3-D face colour; the caller deletes it.
+HBITMAP LoadFinishPicture() {
+  COLORMAP map = {RGB(255, 0, 0), GetSysColor(COLOR_3DFACE)};
+  return CreateMappedBitmap(GetModuleHandleA(nullptr), IDB_FINISH_PICTURE, 0, &map, 1);
+}
 
 }  // namespace
 
 int FinishPage(SETUPDIALOGBOX* wizard, DATADIALOG* page) {
   INSTALLRUN& run = InstallRun();
   HASH& config = run.Tables.Config;
-  FINISHPICTURE picture;
+  GDIOBJECT<HBITMAP> picture(LoadFinishPicture());
   CONTROL subtitle(wizard->GetHandle(), IDC_FRAME_SUBTITLE);
   STRING text = subtitle.GetText();
   STRING prog = ConfigText(config, KEY_APPNAME).InCodePage(text.GetCodePage());

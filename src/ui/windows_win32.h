@@ -97,8 +97,24 @@ class DIALOG : public WINDOW {
 };
 
 // A font of `points` at the window's resolution: bold or normal, fixed-pitch or proportional. The caller
-// deletes it.
+// deletes it (a GDIOBJECT does).
 HFONT CreatePointFont(HWND window, const char* face, int points, bool bold, bool fixed);
+
+// A GDI object (font, bitmap, brush) that the holder owns and deletes; null when it could not be made.
+template <typename OBJECT>
+class GDIOBJECT {
+ public:
+  explicit GDIOBJECT(OBJECT object) : Object(object) {}
+  ~GDIOBJECT() {
+    if (Object) DeleteObject(Object);
+  }
+  GDIOBJECT(const GDIOBJECT&) = delete;
+  GDIOBJECT& operator=(const GDIOBJECT&) = delete;
+  OBJECT Get() const { return Object; }
+
+ private:
+  OBJECT Object;
+};
 
 // A progress bar (0 to 100) made in the place of the dialog's placeholder control, whose id it takes; the
 // placeholder is hidden.
