@@ -1,11 +1,14 @@
 // Small text helpers the end-to-end tests share: looking for a part, lower case, the escaping of setup.cfg
-// and the answer files (a backslash doubled), a shell folder's path, and a recorded command's parts.
+// and the answer files (a backslash doubled), a whole file by its path, a shell folder's path, and a
+// recorded command's parts.
 #pragma once
 
 #include <shlobj.h>
 #include <windows.h>
 
 #include <algorithm>
+#include <fstream>
+#include <iterator>
 #include <string>
 
 namespace testtext {
@@ -22,6 +25,12 @@ inline std::string Escaped(const std::string& text) {
   std::string out;
   for (char c : text) out += c == '\\' ? std::string("\\\\") : std::string(1, c);
   return out;
+}
+
+// A whole file by its full path (also outside a scratch folder), "" when it cannot be read.
+inline std::string FileText(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
 }
 
 inline std::string ShellFolder(int csidl) {

@@ -7,8 +7,6 @@
 #include <zlib.h>
 
 #include <algorithm>
-#include <fstream>
-#include <iterator>
 #include <memory>
 #include <regex>
 #include <string>
@@ -35,12 +33,6 @@ const std::string kProbeReport =
 
 bool FileExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
-// A whole file outside the scratch folder, "" when it cannot be read.
-std::string ReadWhole(const std::string& path) {
-  std::ifstream file(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-}
-
 std::string WithoutCarriageReturns(std::string text) {
   text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
   return text;
@@ -59,7 +51,7 @@ void ExpectOneEntry(const std::string& log) {
 // Whether the file is a whole, intact gzip stream of a minidump (gzread fails on a broken stream or a wrong
 // check sum, gzclose on a cut-off one).
 bool IsGzippedMinidump(const std::string& path) {
-  if (ReadWhole(path).compare(0, 2, "\x1f\x8b") != 0) return false;
+  if (testtext::FileText(path).compare(0, 2, "\x1f\x8b") != 0) return false;
   gzFile in = gzopen(path.c_str(), "rb");
   char head[4] = {}, buffer[4096];
   bool minidump = in && gzread(in, head, 4) == 4 && std::string(head, 4) == "MDMP";
@@ -120,7 +112,7 @@ TEST_F(DiagnosticsTest, AnUnwritableAssertLogFallsBackToTheDocumentsFolderAndNoE
   EXPECT_TRUE(Contains(text, "(logged in the " + fallback + " file)")) << text;
   DWORD code = app->WaitExit();
   EXPECT_TRUE(code != 3u && code != AppUnderTest::kEndedByDriver) << code;
-  ExpectOneEntry(ReadWhole(fallback));
+  ExpectOneEntry(testtext::FileText(fallback));
 }
 
 // /NOASSERT logs the assertion without a box and goes on, here into a crash. With tracing the dump is
@@ -159,7 +151,7 @@ TEST_F(DiagnosticsTest, CrashDumpsGoToTheDesktopCompressedWithTracingOrAfterTheQ
   EXPECT_TRUE(Contains(text, " Filename: " + file + "_2.dmp\n (in folder '" + desktop + "')")) << text;
   box.Press(IDNO);
   EXPECT_EQ(42u, asking->WaitExit());
-  EXPECT_EQ(0u, ReadWhole(second).find("MDMP")) << second;
+  EXPECT_EQ(0u, testtext::FileText(second).find("MDMP")) << second;
   EXPECT_FALSE(FileExists(second + ".gz"));
 }
 

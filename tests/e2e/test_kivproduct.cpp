@@ -5,8 +5,6 @@
 #include <shlobj.h>
 #include <windows.h>
 
-#include <fstream>
-#include <iterator>
 #include <memory>
 #include <string>
 
@@ -23,11 +21,6 @@ using uidriver::UiWindow;
 using uidriver::WindowQuery;
 
 namespace {
-
-std::string FileBytes(const std::string& path) {
-  std::ifstream file(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-}
 
 const char kRexxOptions[] = "Software\\Enterprise Alternatives\\REXX\\ExecOptions";
 
@@ -49,7 +42,7 @@ class KivProductTest : public ::testing::Test {
   // With the uninstaller, the product can be removed from its folder.
   void SavePackage(bool uninstaller) {
     ziptest::ZipTestArchive archive;
-    archive.Add("kiv.exe", FileBytes(std::string(NORBA_TEST_FIXTURE_DIR) + "/exitcode.exe")).Add("readme.txt", "text");
+    archive.Add("kiv.exe", testtext::FileText(std::string(NORBA_TEST_FIXTURE_DIR) + "/exitcode.exe")).Add("readme.txt", "text");
     if (uninstaller) archive.Add("setup.exe", kiv_.dir.ReadText("setup.exe")).Add("setupenglish.dll", kiv_.dir.ReadText("setupenglish.dll"));
     ASSERT_TRUE(archive.Save(Path("setup.fil")));
   }
