@@ -49,6 +49,12 @@ class KivProductTest : public ::testing::Test {
   std::string Path(const std::string& relative = "") const { return kiv_.Path(relative); }
   bool Exists(const std::string& relative) const { return package::Exists(Path(relative)); }
   std::string Text(const std::string& relative) const { return kiv_.dir.ReadText(relative); }
+  // Which files below `folder` must be there and which must not.
+  void ExpectFiles(const std::string& folder, std::initializer_list<std::string> present,
+                   std::initializer_list<std::string> absent) const {
+    for (const std::string& file : present) EXPECT_TRUE(Exists(folder + "\\" + file)) << file;
+    for (const std::string& file : absent) EXPECT_FALSE(Exists(folder + "\\" + file)) << file;
+  }
 
   void WriteConfig(const std::string& extra, const std::string& product = "AppVersion=8.10\r\nIniKey=KIV8\r\n",
                    const std::string& target = "target") {
@@ -113,14 +119,12 @@ TEST_F(KivProductTest, NewInstallationTakesOverGeneration7) {
     ASSERT_EQ(0u, app->WaitExit());
   }
 
-  for (const char* file : {"Options\\Standard.kpal", "Options\\hostdirectory.kivini",
-                           "KIV Files V7 Backup\\Options\\colortable.ini", "KIV Files V7 Backup\\Options\\kivhosts.ini"})
-    EXPECT_TRUE(Exists(std::string("KIV8 Data\\") + file)) << file;
-  for (const char* file : {"trace.log", "Options\\kiv.bak", "Options\\colortable.ini", "KIV Files V7 Backup\\trace.log"})
-    EXPECT_FALSE(Exists(std::string("KIV8 Data\\") + file)) << file;
+  ExpectFiles("KIV8 Data",
+              {"Options\\Standard.kpal", "Options\\hostdirectory.kivini", "KIV Files V7 Backup\\Options\\colortable.ini",
+               "KIV Files V7 Backup\\Options\\kivhosts.ini"},
+              {"trace.log", "Options\\kiv.bak", "Options\\colortable.ini", "KIV Files V7 Backup\\trace.log"});
+  ExpectFiles("old data", {"Options\\colortable.ini", "trace.log"}, {});
   EXPECT_EQ("KnownHosts=" + data + "\\ssh\\known", Text("KIV8 Data\\Options\\devssh_global.ini"));
-  EXPECT_TRUE(Exists("old data\\Options\\colortable.ini"));
-  EXPECT_TRUE(Exists("old data\\trace.log"));
   EXPECT_EQ("ConfigDataFolder=\"" + data + "\"\nSetupCreatedConfig=yes\nSetupTerminalType=\"0.PuTTY\"\n"
             "SetupSubsystems=\"11100000.11100000\"\n\n\n\n",
             Text("target\\admin.ini"));
@@ -133,47 +137,41 @@ TEST_F(KivProductTest, NewInstallationTakesOverGeneration7) {
   EXPECT_NE(std::string::npos, ProductReport().find("/FIRSTLAUNCHFROMSETUPINSTALL"));
 }
 
-// Generation 7 over generation 6: its own names and key, the colour table renamed its way, the host list
-// kept, the generation-6 uninstall key of the same folder gone.
-TEST_F(KivProductTest, Generation7TakesOverGeneration6) {
-  PrepareEarlier("KIV6");
-  SetValue(HKEY_LOCAL_MACHINE, UninstallKey("KIV6"), "UninstallPath", Path("target"));
-  SetValue(HKEY_LOCAL_MACHINE, UninstallKey("KIV5"), "UninstallPath", Path("elsewhere"));
-  WriteConfig("InstallType=1\r\nInstallSkipKivUsageType=1\r\n", "AppVersion=7.20\r\nIniKey=KIV7\r\n");
-  std::string data = Path("KIV7 Data");
-  WriteAnswers(data, "2000.dco=1\r\n");
-  ASSERT_EQ(0u, RunHidden());
+// Generations 7 and 6 over the generation before, silently with the recorded answer: their own names and
+// keys, the colour table renamed their way, the backup named after the earlier generation, the earlier
+// uninstall key of the same folder gone and one elsewhere kept. Generation 6 takes the usage type from
+// the configuration.
+TEST_F(KivProductTest, EarlierGenerationsTakeOverTheGenerationBefore) {
+  const struct {
+    const char *Earlier, *SameFolder, *Elsewhere, *Product, *Config, *Data, *Backup;
+  } cases[] = {
+      {"KIV6", "KIV6", "KIV5", "AppVersion=7.20\r\nIniKey=KIV7\r\n", "", "KIV7 Data", "KIV Files V6 Backup"},
+      {"KIV5", "KIV4", "KIV5", "AppVersion=6.50\r\nIniKey=KIV6\r\n",
+       "InstallKivUsageType=2\r\nInstallKivUsageTypeMisc=5\r\n", "KIV6 Data", "KIV Files V5 Backup"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Product);
+    PrepareEarlier(c.Earlier);
+    SetValue(HKEY_LOCAL_MACHINE, UninstallKey(c.SameFolder), "UninstallPath", Path("target"));
+    SetValue(HKEY_LOCAL_MACHINE, UninstallKey(c.Elsewhere), "UninstallPath", Path("elsewhere"));
+    WriteConfig(std::string("InstallType=1\r\nInstallSkipKivUsageType=1\r\n") + c.Config, c.Product);
+    std::string data = Path(c.Data);
+    WriteAnswers(data, "2000.dco=1\r\n");
+    ASSERT_EQ(0u, RunHidden());
 
-  for (const char* file : {"Options\\ColorTable.kivini", "Options\\kivhosts.ini", "KIV Files V6 Backup\\Options\\colortable.ini"})
-    EXPECT_TRUE(Exists(std::string("KIV7 Data\\") + file)) << file;
-  for (const char* file : {"Options\\Standard.kpal", "Options\\hostdirectory.kivini", "trace.log"})
-    EXPECT_FALSE(Exists(std::string("KIV7 Data\\") + file)) << file;
-  EXPECT_EQ(data, Value(HKEY_LOCAL_MACHINE, UninstallKey("KIV7"), "%KIVFILES%"));
-  EXPECT_EQ("1", Value(HKEY_CURRENT_USER, Settings("KIV7"), "SetupForceWorkdir"));
-  EXPECT_EQ(kMissing, Value(HKEY_LOCAL_MACHINE, UninstallKey("KIV6"), "UninstallPath"));
-  EXPECT_EQ(Path("elsewhere"), Value(HKEY_LOCAL_MACHINE, UninstallKey("KIV5"), "UninstallPath"));
-  EXPECT_NE(std::string::npos, ProductReport().find("/FIRSTLAUNCHFROMSETUPINSTALL"));
-}
-
-// Generation 6 over generation 5: the usage type page before the data folder page, admin.ini still in its
-// order, the colour table renamed, the backup named after V5, the generation-4 uninstall key of the same
-// folder gone.
-TEST_F(KivProductTest, Generation6TakesOverGeneration5) {
-  PrepareEarlier("KIV5");
-  SetValue(HKEY_LOCAL_MACHINE, UninstallKey("KIV4"), "UninstallPath", Path("target"));
-  WriteConfig("InstallType=1\r\nInstallSkipKivUsageType=1\r\nInstallKivUsageType=2\r\nInstallKivUsageTypeMisc=5\r\n",
-              "AppVersion=6.50\r\nIniKey=KIV6\r\n");
-  std::string data = Path("KIV6 Data");
-  WriteAnswers(data, "2000.dco=1\r\n");
-  ASSERT_EQ(0u, RunHidden());
-
-  EXPECT_TRUE(Exists("KIV6 Data\\Options\\ColorTable.kivini"));
-  EXPECT_TRUE(Exists("KIV6 Data\\KIV Files V5 Backup\\Options\\kivhosts.ini"));
-  EXPECT_EQ("ConfigDataFolder=\"" + data + "\"\nSetupCreatedConfig=yes\nSetupTerminalType=\"2.Attachmate EXTRA!\"\n"
+    ExpectFiles(c.Data, {"Options\\ColorTable.kivini", "Options\\kivhosts.ini", std::string(c.Backup) + "\\Options\\colortable.ini"},
+                {"Options\\Standard.kpal", "Options\\hostdirectory.kivini", "trace.log"});
+    std::string product = std::string("KIV") + c.Data[3];
+    EXPECT_EQ(data, Value(HKEY_LOCAL_MACHINE, UninstallKey(product.c_str()), "%KIVFILES%"));
+    EXPECT_EQ("1", Value(HKEY_CURRENT_USER, Settings(product.c_str()), "SetupForceWorkdir"));
+    EXPECT_EQ(kMissing, Value(HKEY_LOCAL_MACHINE, UninstallKey(c.SameFolder), "UninstallPath"));
+    EXPECT_EQ(Path("elsewhere"), Value(HKEY_LOCAL_MACHINE, UninstallKey(c.Elsewhere), "UninstallPath"));
+    EXPECT_NE(std::string::npos, ProductReport().find("/FIRSTLAUNCHFROMSETUPINSTALL"));
+    DeleteFileA(Path("kiv.report").c_str());
+  }
+  EXPECT_EQ("ConfigDataFolder=\"" + Path("KIV6 Data") + "\"\nSetupCreatedConfig=yes\nSetupTerminalType=\"2.Attachmate EXTRA!\"\n"
             "SetupSubsystems=\"11100000.11100000\"\n\n\n\n",
             Text("target\\admin.ini"));
-  EXPECT_EQ(data, Value(HKEY_LOCAL_MACHINE, UninstallKey("KIV6"), "%KIVFILES%"));
-  EXPECT_EQ(kMissing, Value(HKEY_LOCAL_MACHINE, UninstallKey("KIV4"), "UninstallPath"));
 }
 
 // Without the answer the earlier data stays where it is; the initial data archive fills the folder and
@@ -189,9 +187,7 @@ TEST_F(KivProductTest, InitialDataInsteadOfMigration) {
   ASSERT_EQ(0u, RunHidden());
 
   EXPECT_EQ("initial", Text("KIV8 Data\\Options\\Standard.kpal"));
-  EXPECT_TRUE(Exists("KIV8 Data\\Script"));
-  EXPECT_FALSE(Exists("KIV8 Data\\Script\\dummy.tmp"));
-  EXPECT_FALSE(Exists("KIV8 Data\\KIV Files V7 Backup"));
+  ExpectFiles("KIV8 Data", {"Script"}, {"Script\\dummy.tmp", "KIV Files V7 Backup"});
   EXPECT_EQ("2", Value(HKEY_CURRENT_USER, Settings("KIV8"), "SetupForceWorkdir"));
   EXPECT_NE(std::string::npos, Text("target\\admin.ini").find("SetupSubsystems=\"12000000.12000000\"\n"));
 }
