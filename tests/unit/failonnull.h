@@ -7,14 +7,11 @@
 
 // Sets NORBAFAILONNULL for one scope; afterwards the guard is back in its default mode (it keeps the last
 // mode it read, so it reads "0" once) and the variable has its former value (or none).
-class FAILONNULL {
+class FAILONNULL : ScopedEnvironment {
  public:
-  explicit FAILONNULL(const char* mode) : Mode("NORBAFAILONNULL", mode) {}
+  explicit FAILONNULL(const char* mode) : ScopedEnvironment("NORBAFAILONNULL", mode) {}
   ~FAILONNULL() {
     SetEnvironmentVariableA("NORBAFAILONNULL", "0");
     NullGuard(nullptr, "reset");
   }
-
- private:
-  ScopedEnvironment Mode;
 };
