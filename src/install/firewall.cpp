@@ -1,11 +1,15 @@
-// FIREWALL over the authorised-application list of the current firewall profile: the lookup, the
-// addition (which also re-enables a disabled entry) and the removal, each traced step by step, and the
-// system's source of the profile through the firewall manager.
+// FIREWALL over a list of authorised applications: the version guard, the lookup, the addition (which also
+// re-enables a disabled entry) and the removal, each traced; and the system's list, an adapter onto the
+// firewall manager's current profile and its authorised-application objects.
 #include <initguid.h>  // the firewall's class ids are defined in this unit
 
 #include "install/firewall.h"
 
+#include <netfw.h>
+
+#include "base/comobject.h"
 #include "base/osys.h"
+#include "base/strings.h"
 #include "diag/logit.h"
 #include "diag/norbaassert.h"
 
@@ -15,66 +19,105 @@ namespace {
 
 // The version code of Windows XP: earlier systems have no firewall objects.
 constexpr int kWindowsXp = 3;
-constexpr HRESULT kNoMemory = E_OUTOFMEMORY;  // 0x8007000E
 
-// The profile through the firewall manager and its local policy; manager and policy go with the call.
-class SYSTEMFIREWALL : public FIREWALLSOURCE {
+// True when `hr` is a failure, which is then traced as a failure of `step`.
+bool Failed(HRESULT hr, const char* step) {
+  if (SUCCEEDED(hr)) return false;
+  logit("FIREWALL::%s failed: 0x%08lx\n", step, static_cast<unsigned long>(hr));
+  return true;
+}
+
+// The current profile through the firewall manager and its local policy; manager and policy go once the
+// profile is had. COM stays initialised while the profile lives.
+class SYSTEMFIREWALLLIST : public FIREWALLLIST {
  public:
-  HRESULT GetCurrentProfile(INetFwProfile** profile) override {
+  bool Open() override {
     COMPTR<INetFwMgr> manager;
-    HRESULT hr = CoCreateInstance(CLSID_NetFwMgr, nullptr, CLSCTX_INPROC_SERVER, __uuidof(INetFwMgr), manager.OutVoid());
-    if (FAILED(hr)) {
-      logit("FIREWALL::Constructor() CoCreateInstance failed: 0x%08lx\n", static_cast<unsigned long>(hr));
-      return hr;
-    }
     COMPTR<INetFwPolicy> policy;
-    hr = manager->get_LocalPolicy(policy.Out());
-    if (FAILED(hr)) {
-      logit("FIREWALL::Constructor() get_LocalPolicy failed: 0x%08lx\n", static_cast<unsigned long>(hr));
-      return hr;
+    return !Failed(CoCreateInstance(CLSID_NetFwMgr, nullptr, CLSCTX_INPROC_SERVER, __uuidof(INetFwMgr),
+                                    manager.OutVoid()),
+                   "Constructor() CoCreateInstance") &&
+           !Failed(manager->get_LocalPolicy(policy.Out()), "Constructor() get_LocalPolicy") &&
+           !Failed(policy->get_CurrentProfile(Profile.Out()), "Constructor() get_CurrentProfile") && Profile;
+  }
+  // A program that the list cannot find counts as not listed.
+  HRESULT IsEnabled(const wchar_t* image, bool* enabled) override {
+    *enabled = false;
+    COMPTR<INetFwAuthorizedApplications> list;
+    HRESULT hr = Profile->get_AuthorizedApplications(list.Out());
+    if (Failed(hr, "IsAppEnabled() get_AuthorizedApplications")) return hr;
+    BSTRTEXT name(image);
+    COMPTR<INetFwAuthorizedApplication> entry;
+    if (!name.Get()) return NoMemory("IsAppEnabled()");
+    if (FAILED(list->Item(name.Get(), entry.Out())) || !entry) {
+      logit("FIREWALL::IsAppEnabled() Application is not in exception list\n");
+      return S_OK;
     }
-    hr = policy->get_CurrentProfile(profile);
-    if (FAILED(hr)) logit("FIREWALL::Constructor() get_CurrentProfile failed: 0x%08lx\n", static_cast<unsigned long>(hr));
+    VARIANT_BOOL on = VARIANT_FALSE;
+    hr = entry->get_Enabled(&on);
+    *enabled = SUCCEEDED(hr) && on != VARIANT_FALSE;
+    return Failed(hr, "IsAppEnabled() get_Enabled") ? hr : S_OK;
+  }
+  // A new authorised-application object; the list puts it in place of an entry of the same program.
+  HRESULT Add(const wchar_t* image, const wchar_t* name) override {
+    COMPTR<INetFwAuthorizedApplications> list;
+    HRESULT hr = Profile->get_AuthorizedApplications(list.Out());
+    if (Failed(hr, "AddApplication() get_AuthorizedApplications")) return hr;
+    COMPTR<INetFwAuthorizedApplication> entry;
+    hr = CoCreateInstance(CLSID_NetFwAuthorizedApplication, nullptr, CLSCTX_INPROC_SERVER,
+                          __uuidof(INetFwAuthorizedApplication), entry.OutVoid());
+    if (Failed(hr, "AddApplication() CoCreateInstance")) return hr;
+    BSTRTEXT imagetext(image), nametext(name);
+    if (!imagetext.Get() || !nametext.Get()) return NoMemory("AddApplication()");
+    hr = entry->put_ProcessImageFileName(imagetext.Get());
+    if (Failed(hr, "AddApplication() put_ProcessImageFileName")) return hr;
+    hr = entry->put_Name(nametext.Get());
+    if (Failed(hr, "AddApplication() put_Name")) return hr;
+    hr = list->Add(entry.Get());
+    Failed(hr, "AddApplication() Add");
     return hr;
   }
-  HRESULT NewAuthorizedApplication(INetFwAuthorizedApplication** application) override {
-    return CoCreateInstance(CLSID_NetFwAuthorizedApplication, nullptr, CLSCTX_INPROC_SERVER,
-                            __uuidof(INetFwAuthorizedApplication), reinterpret_cast<void**>(application));
+  HRESULT Remove(const wchar_t* image) override {
+    COMPTR<INetFwAuthorizedApplications> list;
+    HRESULT hr = Profile->get_AuthorizedApplications(list.Out());
+    if (Failed(hr, "RemoveApplication() get_AuthorizedApplications")) return hr;
+    BSTRTEXT name(image);
+    if (!name.Get()) return NoMemory("RemoveApplication()");
+    hr = list->Remove(name.Get());
+    Failed(hr, "RemoveApplication() Remove");
+    return hr;
   }
+
+ private:
+  static HRESULT NoMemory(const char* step) {
+    logit("FIREWALL::%s SysAllocString failed\n", step);
+    return E_OUTOFMEMORY;
+  }
+
+  COMSCOPE Com;  // first in, last out: the profile goes before COM
+  COMPTR<INetFwProfile> Profile;
 };
-
-SYSTEMFIREWALL gSystemFirewall;
-
-unsigned long Code(HRESULT hr) { return static_cast<unsigned long>(hr); }
 
 WSTRING Wide(const char* text) { return WSTRING(text, 1252); }
 
 }  // namespace
 
-FIREWALL::FIREWALL() { Construct(gSystemFirewall, OSYS::GetWindowsVersion()); }
+FIREWALL::FIREWALL() : SystemList(new SYSTEMFIREWALLLIST) { Construct(*SystemList, OSYS::GetWindowsVersion()); }
 
-FIREWALL::FIREWALL(FIREWALLSOURCE& source, int windowsversion) { Construct(source, windowsversion); }
+FIREWALL::FIREWALL(FIREWALLLIST& list, int windowsversion) { Construct(list, windowsversion); }
 
-void FIREWALL::Construct(FIREWALLSOURCE& source, int windowsversion) {
+void FIREWALL::Construct(FIREWALLLIST& list, int windowsversion) {
   logit("FIREWALL::Constructor()\n");
   if (windowsversion < kWindowsXp) {
     logit("FIREWALL::Constructor() WinOS < WinXP detected, constructor aborted\n");
     return;
   }
-  Source = &source;
-  if (SUCCEEDED(source.GetCurrentProfile(Profile.Out())) && Profile) {
-    boolUpAndRunning = TRUE;
-  } else {
-    Profile.Reset();
-  }
+  List = &list;
+  boolUpAndRunning = list.Open() ? TRUE : FALSE;
   logit("FIREWALL::~Constructor()\n");
 }
 
-FIREWALL::~FIREWALL() {
-  logit("FIREWALL::Destructor()\n");
-  Profile.Reset();
-  logit("FIREWALL::~Destructor()\n");
-}
+FIREWALL::~FIREWALL() { logit("FIREWALL::Destructor()\n"); }
 
 bool FIREWALL::CheckUsable(const char* appname) const {
   return AssertCheck(boolUpAndRunning != FALSE, "this->boolUpAndRunning", kAssertUnit, __LINE__) &&
@@ -85,35 +128,9 @@ HRESULT FIREWALL::IsAppEnabled(const char* appname, BOOL* enabled) {
   if (enabled) *enabled = FALSE;
   if (!CheckUsable(appname)) return 1;
   logit("FIREWALL::IsAppEnabled() appname=%s\n", appname);
-  BOOL isenabled = FALSE;
-  COMPTR<INetFwAuthorizedApplications> list;
-  HRESULT hr = Profile->get_AuthorizedApplications(list.Out());
-  if (FAILED(hr)) {
-    logit("FIREWALL::IsAppEnabled() get_AuthorizedApplications failed: 0x%08lx\n", Code(hr));
-  } else {
-    BSTRTEXT name(Wide(appname).c_str());
-    COMPTR<INetFwAuthorizedApplication> entry;
-    if (!name.Get()) {
-      hr = kNoMemory;
-      logit("FIREWALL::IsAppEnabled() SysAllocString failed: 0x%08lx\n", Code(hr));
-    } else if (FAILED(list->Item(name.Get(), entry.Out())) || !entry) {
-      hr = S_OK;
-      logit("FIREWALL::IsAppEnabled() Application is not in exception list\n");
-    } else {
-      logit("FIREWALL::IsAppEnabled() Application is in exception list\n");
-      VARIANT_BOOL on = VARIANT_FALSE;
-      hr = entry->get_Enabled(&on);
-      if (FAILED(hr)) {
-        logit("FIREWALL::IsAppEnabled() get_Enabled failed: 0x%08lx\n", Code(hr));
-      } else if (on != VARIANT_FALSE) {
-        isenabled = TRUE;
-        logit("FIREWALL::IsAppEnabled() Application is enabled\n");
-      } else {
-        logit("FIREWALL::IsAppEnabled() Application is disabled\n");
-      }
-    }
-  }
-  if (enabled) *enabled = isenabled;
+  bool isenabled = false;
+  HRESULT hr = List->IsEnabled(Wide(appname).c_str(), &isenabled);
+  if (enabled) *enabled = isenabled ? TRUE : FALSE;
   logit("FIREWALL::~IsAppEnabled(), isenabled=%d\n", isenabled ? 1 : 0);
   return hr;
 }
@@ -124,58 +141,20 @@ bool FIREWALL::AddApplication(const char* appname, const char* friendlyname) {
   logit("FIREWALL::AddApplication() appname=%s\n", appname);
   BOOL enabled = FALSE;
   HRESULT hr = IsAppEnabled(appname, &enabled);
-  if (FAILED(hr)) {
-    logit("FIREWALL::AddApplication() failed: 0x%08lx\n", Code(hr));
-    return false;
-  }
+  if (Failed(hr, "AddApplication()")) return false;
   if (enabled) {
     logit("FIREWALL::AddApplication() Application is already added\n");
     return true;
   }
-  hr = AddNewEntry(appname, friendlyname);
+  // No entry without a display name.
+  if (!friendlyname[0]) {
+    logit("FIREWALL::AddApplication() no display name, not added\n");
+    return false;
+  }
+  hr = List->Add(Wide(appname).c_str(), Wide(friendlyname).c_str());
+  if (SUCCEEDED(hr)) logit("FIREWALL::AddApplication() Application %s is now added to the firewall\n", appname);
   logit("FIREWALL::~AddApplication()\n");
   return SUCCEEDED(hr);
-}
-
-// A new enabled entry for the program; the list puts it in place of a disabled one.
-HRESULT FIREWALL::AddNewEntry(const char* appname, const char* friendlyname) {
-  COMPTR<INetFwAuthorizedApplications> list;
-  HRESULT hr = Profile->get_AuthorizedApplications(list.Out());
-  if (FAILED(hr)) {
-    logit("FIREWALL::AddApplication() get_AuthorizedApplications failed: 0x%08lx\n", Code(hr));
-    return hr;
-  }
-  COMPTR<INetFwAuthorizedApplication> entry;
-  hr = Source->NewAuthorizedApplication(entry.Out());
-  if (FAILED(hr) || !entry) {
-    hr = FAILED(hr) ? hr : E_POINTER;
-    logit("FIREWALL::AddApplication() CoCreateInstance failed: 0x%08lx\n", Code(hr));
-    return hr;
-  }
-  BSTRTEXT image(Wide(appname).c_str());
-  // An empty display name counts as a failed allocation: no entry without a name.
-  BSTRTEXT name(friendlyname[0] ? Wide(friendlyname).c_str() : nullptr);
-  if (!image.Get() || !name.Get()) {
-    logit("FIREWALL::AddApplication() SysAllocString failed: 0x%08lx\n", Code(kNoMemory));
-    return kNoMemory;
-  }
-  hr = entry->put_ProcessImageFileName(image.Get());
-  if (FAILED(hr)) {
-    logit("FIREWALL::AddApplication() put_ProcessImageFileName failed: 0x%08lx\n", Code(hr));
-    return hr;
-  }
-  hr = entry->put_Name(name.Get());
-  if (FAILED(hr)) {
-    logit("FIREWALL::AddApplication() put_Name failed: 0x%08lx\n", Code(hr));
-    return hr;
-  }
-  hr = list->Add(entry.Get());
-  if (FAILED(hr)) {
-    logit("FIREWALL::AddApplication() Add failed: 0x%08lx\n", Code(hr));
-    return hr;
-  }
-  logit("FIREWALL::AddApplication() Application %s is now added to the firewall\n", appname);
-  return hr;
 }
 
 bool FIREWALL::RemoveApplication(const char* appname) {
@@ -183,23 +162,11 @@ bool FIREWALL::RemoveApplication(const char* appname) {
   logit("FIREWALL::RemoveApplication() appname=%s\n", appname);
   BOOL enabled = FALSE;
   HRESULT hr = IsAppEnabled(appname, &enabled);
-  if (FAILED(hr)) {
-    logit("FIREWALL::RemoveApplication() failed: 0x%08lx\n", Code(hr));
-  } else if (!enabled) {
-    logit("FIREWALL::AddApplication() Application not found and therefor not removed\n");
-  } else {
-    COMPTR<INetFwAuthorizedApplications> list;
-    hr = Profile->get_AuthorizedApplications(list.Out());
-    BSTRTEXT name(Wide(appname).c_str());
-    if (FAILED(hr)) {
-      logit("FIREWALL::RemoveApplication() get_AuthorizedApplications failed: 0x%08lx\n", Code(hr));
-    } else if (!name.Get()) {
-      hr = kNoMemory;
-      logit("FIREWALL::RemoveApplication() SysAllocString failed: 0x%08lx\n", Code(hr));
-    } else if (FAILED(hr = list->Remove(name.Get()))) {
-      logit("FIREWALL::RemoveApplication() Remove failed: 0x%08lx\n", Code(hr));
-    } else {
-      logit("FIREWALL::AddApplication() Application %s is now removed in the firewall\n", appname);
+  if (!Failed(hr, "RemoveApplication()")) {
+    if (!enabled) {
+      logit("FIREWALL::RemoveApplication() Application not found and therefore not removed\n");
+    } else if (SUCCEEDED(hr = List->Remove(Wide(appname).c_str()))) {
+      logit("FIREWALL::RemoveApplication() Application %s is now removed in the firewall\n", appname);
     }
   }
   logit("FIREWALL::~RemoveApplication()\n");

@@ -1,31 +1,31 @@
 // FIREWALL: keeps programs of the product in the Windows Firewall's list of authorised applications of
-// the current profile, over the platform's firewall COM objects. Every failure is only traced; the
-// program always works on the system's objects, tests hand in their own through FIREWALLSOURCE.
+// the current profile. Every failure is only traced; the program works on the system's list (an adapter
+// onto the platform's firewall COM objects), tests hand in a list of their own through FIREWALLLIST.
 #pragma once
 
 #include <windows.h>
 
-#include <netfw.h>
+#include <memory>
 
-#include "base/comobject.h"
-#include "base/strings.h"
-
-// Where the firewall's objects come from.
-class FIREWALLSOURCE {
+// The authorised applications of the current firewall profile, each known by its program image.
+class FIREWALLLIST {
  public:
-  virtual ~FIREWALLSOURCE() = default;
-  // The current profile; a failure is traced by the source itself.
-  virtual HRESULT GetCurrentProfile(INetFwProfile** profile) = 0;
-  // A new, empty authorised-application object.
-  virtual HRESULT NewAuthorizedApplication(INetFwAuthorizedApplication** application) = 0;
+  virtual ~FIREWALLLIST() = default;
+  // Opens the current profile; false when it cannot be had (traced by the list itself).
+  virtual bool Open() = 0;
+  // S_OK with `enabled` true only for a listed, enabled program; a failure code when the list cannot tell.
+  virtual HRESULT IsEnabled(const wchar_t* image, bool* enabled) = 0;
+  // Lists the program as a new, enabled entry named `name`, in place of any entry it had.
+  virtual HRESULT Add(const wchar_t* image, const wchar_t* name) = 0;
+  virtual HRESULT Remove(const wchar_t* image) = 0;
 };
 
 class FIREWALL {
  public:
   // The system's firewall on the Windows this program runs on.
   FIREWALL();
-  // The firewall of `source` as seen on a Windows of version code `windowsversion` (OSYS::GetWindowsVersion).
-  FIREWALL(FIREWALLSOURCE& source, int windowsversion);
+  // The firewall of `list` as seen on a Windows of version code `windowsversion` (OSYS::GetWindowsVersion).
+  FIREWALL(FIREWALLLIST& list, int windowsversion);
   ~FIREWALL();
   FIREWALL(const FIREWALL&) = delete;
   FIREWALL& operator=(const FIREWALL&) = delete;
@@ -40,12 +40,10 @@ class FIREWALL {
   bool RemoveApplication(const char* appname);
 
  private:
-  void Construct(FIREWALLSOURCE& source, int windowsversion);
+  void Construct(FIREWALLLIST& list, int windowsversion);
   bool CheckUsable(const char* appname) const;
-  HRESULT AddNewEntry(const char* appname, const char* friendlyname);
 
-  COMSCOPE Com;  // first in, last out: the profile goes before COM
+  std::unique_ptr<FIREWALLLIST> SystemList;  // only when no list was handed in
+  FIREWALLLIST* List = nullptr;
   BOOL boolUpAndRunning = FALSE;
-  COMPTR<INetFwProfile> Profile;
-  FIREWALLSOURCE* Source = nullptr;
 };

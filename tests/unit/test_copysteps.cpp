@@ -9,6 +9,7 @@
 
 #include "ziptestarchive.h"
 #include "base/hash.h"
+#include "base/osys.h"
 #include "install/copytodest.h"
 #include "install/copywindows.h"
 #include "install/installedfiles.h"
@@ -16,25 +17,18 @@
 #include "install/setuparchives.h"
 #include "uidriver.h"
 
-using uidriver::ScratchDir;
-
 namespace {
 
 STRING Str(const std::string& text) { return STRING(text.c_str(), 1252); }
-std::string Text(const STRING& s) { return s.IsEmpty() ? "" : s.c_str(); }
 
-// The current folder moved for one test: the copy step finds its files relative to it.
-class CurrentFolder {
- public:
-  explicit CurrentFolder(const std::string& folder) {
-    GetCurrentDirectoryA(sizeof(old_), old_);
-    SetCurrentDirectoryA(folder.c_str());
-  }
-  ~CurrentFolder() { SetCurrentDirectoryA(old_); }
-
- private:
-  char old_[MAX_PATH * 2] = {};
-};
+// Runs `step` in `folder`: the copy step finds its files relative to the current folder.
+template <class STEP>
+void InFolder(const std::string& folder, STEP step) {
+  const STRING previous = OSYS::GetCurrentDirectory();
+  OSYS::SetCurrentDirectory(folder.c_str());
+  step();
+  OSYS::SetCurrentDirectory(previous.c_str());
+}
 
 // Beyond 32 bits and near the end of 64 without overflow; no division by zero, never past 100.
 TEST(CopyProgress, StaysWithinItsEndsIn64Bits) {
@@ -49,8 +43,8 @@ TEST(CopyProgress, StaysWithinItsEndsIn64Bits) {
 // The destination is always the bare name inside the installation folder; a source is never copied onto
 // itself, a read-only file is replaced, and the list ends at its first empty item.
 TEST(CopyToDest, CopiesToBareNamesAndNeverEmptiesASourceOntoItself) {
-  for (const char* unusable : {"..", "D:"}) EXPECT_EQ("", Text(CopyToDestTarget(Str("C:\\Kiv"), Str(unusable))));
-  ScratchDir dir;
+  for (const char* unusable : {"..", "D:"}) EXPECT_TRUE(CopyToDestTarget(Str("C:\\Kiv"), Str(unusable)).IsEmpty());
+  uidriver::ScratchDir dir;
   for (const char* file : {"media\\extra.dll", "media\\sub\\tool.cfg", "outside.txt", "media\\after.txt",
                            "target\\extra.dll", "target\\self.txt"})
     ASSERT_TRUE(dir.WriteText(file, file));
@@ -58,10 +52,7 @@ TEST(CopyToDest, CopiesToBareNamesAndNeverEmptiesASourceOntoItself) {
   HASH config;
   config["CopyToDest"] = Str("extra.dll| sub\\tool.cfg\t|..\\outside.txt|" + dir.Path("target\\self.txt") + "||after.txt");
   INSTALLEDFILES files;
-  {
-    CurrentFolder media(dir.Path("media"));
-    CopyLooseFiles(config, Str(dir.Path("target")), files);
-  }
+  InFolder(dir.Path("media"), [&] { CopyLooseFiles(config, Str(dir.Path("target")), files); });
   EXPECT_STREQ("extra.dll|tool.cfg|outside.txt|self.txt", files.Text().c_str());
   EXPECT_EQ("media\\extra.dll", dir.ReadText("target\\extra.dll"));
   EXPECT_EQ(0u, GetFileAttributesA(dir.Path("target\\extra.dll").c_str()) & FILE_ATTRIBUTE_READONLY);
@@ -73,7 +64,7 @@ TEST(CopyToDest, CopiesToBareNamesAndNeverEmptiesASourceOntoItself) {
 
 // A folder marker never replaces a file of that name that the user keeps, and is never recorded.
 TEST(SetupArchives, AFolderMarkerLeavesAKeptFileAloneAndNamesItselfNowhere) {
-  ScratchDir dir;
+  uidriver::ScratchDir dir;
   ASSERT_TRUE(ziptest::ZipTestArchive().Add("keep/Dummy.TMP", "marker").Add("kiv.exe", "program").Save(dir.Path("setup.fil")));
   ASSERT_TRUE(dir.WriteText("target\\keep\\Dummy.TMP", "user's file"));
   HASH config;
@@ -81,10 +72,9 @@ TEST(SetupArchives, AFolderMarkerLeavesAKeptFileAloneAndNamesItselfNowhere) {
   INSTALLEDFILES files;
   int customadmin = 0;
   COPYWINDOWS nowindows(nullptr, nullptr, nullptr);
-  {
-    CurrentFolder media(dir.Root());
+  InFolder(dir.Root(), [&] {
     EXPECT_TRUE(SETUPARCHIVES(config, Str(dir.Path("target")), false, nowindows, files, customadmin).ExtractAll());
-  }
+  });
   EXPECT_STREQ("kiv.exe", files.Text().c_str());
   EXPECT_EQ("user's file", dir.ReadText("target\\keep\\Dummy.TMP"));
 }

@@ -5,8 +5,10 @@
 #include <windows.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "base/filetree.h"
 #include "base/osys.h"
 #include "base/registry.h"
 #include "scratchdir.h"
@@ -34,26 +36,14 @@ TEST(Removal, ListedFilesGoWithTheirEmptiedFoldersProtectedAndOutsideOnesStay) {
 
 TEST(Removal, SystemFoldersOwnerNamesAndListEnds) {
   const std::string programs = OSYS::GetSystemPath(2).c_str();
-  const struct {
-    std::string folder;
-    bool system;
-  } cases[] = {
-      {"", true},
-      {"C:", true},
-      {"C:\\", true},
-      {programs, true},
-      {programs.substr(0, programs.size() - 1), true},
-      {"C:\\users", true},  // holds the profiles
-      {programs + "Norba\\Kiv 8", false},
-  };
-  for (const auto& c : cases) EXPECT_EQ(c.system, IsSystemFolder(Str(c.folder))) << c.folder;
-  EXPECT_STREQ("Bridgeway", FolderOwner(Str("termbridge2")).c_str());
-  EXPECT_STREQ("Norba", FolderOwner(Str("TermBridg")).c_str());
+  // C:\users holds the profiles; a folder below program files is no system folder.
+  const std::pair<std::string, bool> cases[] = {
+      {"", true}, {"C:", true}, {"C:\\", true}, {"C:\\users", true}, {programs, true},
+      {programs.substr(0, programs.size() - 1), true}, {programs + "Norba\\Kiv 8", false}};
+  for (const auto& c : cases) EXPECT_EQ(c.second, IsSystemFolder(Str(c.first))) << c.first;
+  EXPECT_STREQ("Norba", FolderOwner(Str("TermBridg")).c_str());  // a name beginning like the owner's is not enough
   EXPECT_EQ(0, List("|a").Count());
-  EXPECT_EQ(0, List("").Count());
 }
-
-bool KeyExists(HKEY root, const std::string& path) { return REGISTRY::KeyExists(root, path.c_str(), nullptr, REGISTRY_READ); }
 
 void SetValue(HKEY root, const std::string& path, const char* name, const std::string& data) {
   ASSERT_TRUE(REGISTRY(root, path.c_str(), nullptr, REGISTRY_CREATE).WriteString(name, data.c_str())) << path;
@@ -75,13 +65,10 @@ INT_PTR NORBA_HOOKAPI RecordNewEvent(INT_PTR event, INT_PTR, HWND, HWND, void*, 
                     (event == 14 ? reinterpret_cast<const char*>(value) : std::to_string(value)));
   return 1;
 }
-NORBA_SETUPHOOKPROC OldHook() { return RecordOldEvent; }
-NORBA_NEWSETUPHOOKPROC NewHook() { return RecordNewEvent; }
 
 // Whole removals without a wizard: the removal mode, the user's data folder at a standard place (shell
 // folder 5 or 13) or moved elsewhere, and the owner name that the key name chooses.
 TEST(Removal, WholeRemovalOfAPreparedRecord) {
-  const std::string id = std::to_string(GetCurrentProcessId());
   const struct {
     const char* key;  // followed by the process id
     bool complete;
@@ -92,7 +79,7 @@ TEST(Removal, WholeRemovalOfAPreparedRecord) {
                {"NorbaRemovalUnit", true, 0, "Norba"}};
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.key) + " complete=" + std::to_string(c.complete) + " data=" + std::to_string(c.datatype));
-    const std::string key = c.key + id;
+    const std::string key = c.key + std::to_string(GetCurrentProcessId());
     uidriver::ScratchDir dir;
     ASSERT_TRUE(dir.MakeFolder("app") && dir.MakeFolder("moved"));
     const std::string app = dir.Path("app");
@@ -100,8 +87,7 @@ TEST(Removal, WholeRemovalOfAPreparedRecord) {
     std::string owned = OSYS::GetSystemPath(c.datatype ? c.datatype : 5).c_str();
     owned += (owned.back() == '\\' ? "" : "\\") + std::string(c.owner);
     const std::string standard = owned + "\\" + key;
-    ASSERT_TRUE(CreateDirectoryA(owned.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS);
-    ASSERT_TRUE(CreateDirectoryA(standard.c_str(), nullptr));
+    ASSERT_TRUE(FILETREE::CreateDirectoryPath(standard.c_str()));
     const std::string record = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + key;
     SetValue(HKEY_LOCAL_MACHINE, record, "UninstallPath", app);
     SetValue(HKEY_LOCAL_MACHINE, record, "UninstallFirewall", "kiv.exe|..\\evil.exe|bin\\helper.exe");
@@ -112,8 +98,8 @@ TEST(Removal, WholeRemovalOfAPreparedRecord) {
     gEvents.clear();
     REMOVALSERVICES services;
     services.RemoveFirewallExceptions = RecordFirewallRemoval;
-    services.SetupHook = OldHook;
-    services.NewSetupHook = NewHook;
+    services.SetupHook = []() -> NORBA_SETUPHOOKPROC { return RecordOldEvent; };
+    services.NewSetupHook = []() -> NORBA_NEWSETUPHOOKPROC { return RecordNewEvent; };
     REMOVALARG arg;
     arg.KeyName = Str(key);
     arg.Complete = c.complete;
@@ -127,8 +113,8 @@ TEST(Removal, WholeRemovalOfAPreparedRecord) {
     // The user's data at its standard place and the settings go only with everything; moved data stay.
     EXPECT_TRUE(dir.Exists("moved"));
     EXPECT_NE(c.complete && c.datatype != 0, GetFileAttributesA(standard.c_str()) != INVALID_FILE_ATTRIBUTES);
-    EXPECT_NE(c.complete, KeyExists(HKEY_CURRENT_USER, settings));
-    EXPECT_NE(c.complete, KeyExists(HKEY_LOCAL_MACHINE, settings));
+    for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE})
+      EXPECT_NE(c.complete, REGISTRY::KeyExists(root, settings.c_str(), nullptr, REGISTRY_READ));
     uidriver::DeleteTree(standard);
     RemoveDirectoryA(owned.c_str());
     REGISTRY::DeleteKeyTree(HKEY_CURRENT_USER, ("Software\\Norba\\" + key).c_str(), 0);

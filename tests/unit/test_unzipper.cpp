@@ -1,6 +1,6 @@
 // Tests of the archive reader and the unzip entry on the archives of fixtures/archives: the table and its
-// walk, the protected-files rule, folders, times, options and result codes, damaged archives, and every
-// kind of hostile archive, which must write nothing outside the destination and never move the current folder.
+// walk, folders, times, options and result codes, damaged archives, and every kind of hostile archive,
+// which must write nothing outside the destination and never move the current folder.
 #include "install/unzipper.h"
 
 #include <gtest/gtest.h>
@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
+#include "assertreports.h"
 #include "base/filetree.h"
 #include "base/osys.h"
-#include "diag/norbaassert.h"
 #include "install/unzip.h"
 #include "scratchdir.h"
 
@@ -24,9 +24,6 @@ using Names = std::vector<std::string>;
 std::string Archive(const std::string& name) { return std::string(NORBA_TEST_FIXTURE_DIR) + "/archives/" + name; }
 
 std::string Text(const STRING& s) { return std::string(s.GetBuffer() ? s.GetBuffer() : "", s.Length()); }
-
-std::vector<std::string> gReports;
-void Observe(const char* condition, const char*, int, const char*) { gReports.push_back(condition); }
 
 // Every path below `folder`, relative to it, with '\' separators, sorted.
 Names Tree(const std::string& folder) {
@@ -55,21 +52,16 @@ Entries Walk(UNZIPPER& archive) {
   return seen;
 }
 
-class UnzipperTest : public ::testing::Test {
+class UnzipperTest : public AssertReportsTest {
  protected:
-  void SetUp() override {
-    gReports.clear();
-    AssertSetObserver(Observe);
-    StartFolder = Text(OSYS::GetCurrentDirectory());
-  }
   void TearDown() override {
-    AssertSetObserver(nullptr);
+    AssertReportsTest::TearDown();
     EXPECT_EQ(StartFolder, Text(OSYS::GetCurrentDirectory())) << "the current folder moved";
   }
   std::string Dest() const { return Dir.Path("dest"); }
 
   uidriver::ScratchDir Dir;
-  std::string StartFolder;
+  const std::string StartFolder = Text(OSYS::GetCurrentDirectory());
 };
 
 TEST_F(UnzipperTest, TableWalkSizesAndArchivesThatCannotBeRead) {
@@ -88,12 +80,10 @@ TEST_F(UnzipperTest, TableWalkSizesAndArchivesThatCannotBeRead) {
   EXPECT_EQ(2000u, Walk(many).size());
   UNZIPPER big(Archive("zip64_sizes.zip").c_str(), "", "");
   EXPECT_EQ(6ull << 30, big.GetTotalSize());
-  STRING first;
-  EXPECT_EQ(3ull << 30, big.First(first));
   // A name too long for the caller's buffer ends the walk there, with a report, rather than be cut.
   UNZIPPER longname(Archive("long_name.zip").c_str(), "", "");
   EXPECT_EQ((Entries{{"first.txt", 24}}), Walk(longname));
-  EXPECT_EQ(Names{"length < namesize"}, gReports);
+  EXPECT_EQ(Names{"unzipper: length < namesize"}, TakeReports());
 
   for (const char* archive : {"missing.zip", "zero.zip", "junk.zip", "truncated.zip", "truncated_tail.zip",
                               "empty_archive.zip", "bad_cd_offset.zip", "bad_cd_record.zip"}) {
@@ -109,49 +99,16 @@ TEST_F(UnzipperTest, TableWalkSizesAndArchivesThatCannotBeRead) {
   EXPECT_EQ(4, overcounted.GetCount());
 }
 
-// An existing file is kept only when a protected item names it; a replaced one loses its read-only mark.
-// "<NULL>" as the ask list asks for nothing.
-TEST_F(UnzipperTest, ProtectedItemsKeepExistingFilesOnly) {
-  const struct {
-    const char* protectedlist;
-    const char* entry;
-    bool kept;
-  } cases[] = {
-      {" NOTES.TXT;ignored |sub\\deeper\\file.txt", "notes.txt", true},
-      {" NOTES.TXT;ignored |sub\\deeper\\file.txt", "sub/deeper/file.txt", true},
-      {"notes.txt||config.ini", "config.ini", false},  // an empty item ends the list
-      {"<NULL>", "notes.txt", false},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(std::string(c.protectedlist) + " " + c.entry);
-    std::string relative = std::string("dest\\") + c.entry;
-    std::replace(relative.begin(), relative.end(), '/', '\\');
-    ASSERT_TRUE(Dir.WriteText(relative, "old"));
-    ASSERT_TRUE(SetFileAttributesA(Dir.Path(relative).c_str(), FILE_ATTRIBUTE_READONLY));
-    UNZIPPER archive(Archive("basic.zip").c_str(), "<NULL>", c.protectedlist);
-    bool goahead = c.kept;
-    EXPECT_TRUE(archive.ExtractFile(c.entry, Dest().c_str(), &goahead));
-    EXPECT_EQ(!c.kept, goahead);
-    EXPECT_EQ(c.kept, Dir.ReadText(relative) == "old");
-    EXPECT_EQ(c.kept, (GetFileAttributesA(Dir.Path(relative).c_str()) & FILE_ATTRIBUTE_READONLY) != 0);
-    uidriver::DeleteTree(Dest());
-  }
-}
-
 TEST_F(UnzipperTest, ExtractionMakesFoldersAndKeepsTimesAndSizes) {
   // The destination itself is missing too: it is made with its parents.
   std::string dest = Dir.Path("dest\\inner");
-  UNZIPPER archive(Archive("basic.zip").c_str(), "readme.txt;Read me", "");
+  UNZIPPER archive(Archive("basic.zip").c_str(), "", "");
   STRING name;
-  for (archive.First(name); name.IsNotEmpty(); archive.Next(name)) {
-    bool goahead = false;
-    EXPECT_TRUE(archive.ExtractFile(name.c_str(), dest.c_str(), &goahead)) << Text(name);
-    EXPECT_TRUE(goahead) << Text(name);  // nothing existed, so nothing was asked
-  }
+  for (archive.First(name); name.IsNotEmpty(); archive.Next(name))
+    EXPECT_TRUE(archive.ExtractFile(name.c_str(), dest.c_str())) << Text(name);
   EXPECT_EQ((Names{"config.ini", "data", "data\\large.bin", "empty.txt", "folder", "folder\\dummy.tmp", "notes.txt",
                    "onlydir", "readme.txt", "settings.ini", "sub", "sub\\deeper", "sub\\deeper\\file.txt"}),
             Tree(dest));
-  EXPECT_EQ("", Dir.ReadText("dest\\inner\\empty.txt"));
   EXPECT_EQ(827200u, Dir.ReadText("dest\\inner\\data\\large.bin").size());
   // The archive's time, 15 March 2019 10:20:30 local time, is the file's creation and last-write time.
   const SYSTEMTIME archived = {2019, 3, 0, 15, 10, 20, 30, 0};
@@ -161,6 +118,10 @@ TEST_F(UnzipperTest, ExtractionMakesFoldersAndKeepsTimesAndSizes) {
   ASSERT_TRUE(GetFileAttributesExA((dest + "\\sub\\deeper\\file.txt").c_str(), GetFileExInfoStandard, &data));
   EXPECT_EQ(0, CompareFileTime(&utc, &data.ftCreationTime));
   EXPECT_EQ(0, CompareFileTime(&utc, &data.ftLastWriteTime));
+  // A read-only file is replaced and loses its mark.
+  ASSERT_TRUE(SetFileAttributesA((dest + "\\notes.txt").c_str(), FILE_ATTRIBUTE_READONLY));
+  EXPECT_TRUE(archive.ExtractFile("notes.txt", dest.c_str()));
+  EXPECT_EQ(0u, GetFileAttributesA((dest + "\\notes.txt").c_str()) & FILE_ATTRIBUTE_READONLY);
   // The destination is looked up once per walk; gone since, it is made again. Out of walk order an entry
   // is still found by name, ignoring case and the kind of slash.
   for (const char* again : {"readme.txt", "SUB\\DEEPER\\FILE.TXT"}) {
@@ -190,22 +151,16 @@ TEST_F(UnzipperTest, DamagedEntriesFailWithoutFilesWhereTheyCanBeCaughtEarly) {
 
 TEST_F(UnzipperTest, UnzipResultCodesAndOptions) {
   const std::string basic = Archive("basic.zip");
-  for (const char* folder : {"dest", "flat", "damaged"}) ASSERT_TRUE(Dir.MakeFolder(folder));
+  for (const char* folder : {"dest", "flat", "here"}) ASSERT_TRUE(Dir.MakeFolder(folder));
   EXPECT_EQ(0, unzip(1, nullptr));
   const std::pair<std::vector<std::string>, int> cases[] = {
       {{}, 0},
       {{"-o"}, 1},
-      {{Archive("missing.zip")}, 1},
       {{"-o", basic, "readme.txt", "-d", Dir.Path("nowhere")}, 1},
       {{"-o", basic, "nothere.txt", "-d", Dest()}, 2},
       {{"-l", basic}, 0},
-      {{"-V", Archive("many.zip")}, 0},
       {{"-l", Archive("junk.zip")}, 1},
-      {{"-l", Archive("bad_cd_count.zip")}, 1},
-      {{Archive("bad_cd_record.zip"), "-d", Dir.Path("damaged")}, 1},
-      {{Archive("bad_local_offset.zip"), "-d", Dir.Path("damaged")}, 1},
       // minizip is built without decryption: a password opens only the entries that need none.
-      {{Archive("encrypted.zip"), "secret.txt", "-d", Dest()}, 1},
       {{"-p", "norba", Archive("encrypted.zip"), "secret.txt", "-d", Dest()}, 1},
       {{"-P", "norba", Archive("encrypted.zip"), "plain.txt", "-d", Dest()}, 0},
       // The archive named without ".zip" is found with it; the entry's name ignores case.
@@ -218,11 +173,8 @@ TEST_F(UnzipperTest, UnzipResultCodesAndOptions) {
   EXPECT_EQ((Names{"config.ini", "dummy.tmp", "empty.txt", "file.txt", "large.bin", "notes.txt", "readme.txt",
                    "settings.ini"}),
             Tree(Dir.Path("flat")));
-  // Damaged data end the walk; the sound entry before them stays.
-  EXPECT_EQ(Names{"a.txt"}, Tree(Dir.Path("damaged")));
 
   // Without a folder the current one takes the files; the encrypted entry needs the password.
-  ASSERT_TRUE(Dir.MakeFolder("here"));
   ASSERT_TRUE(OSYS::SetCurrentDirectory(Dir.Path("here").c_str()));
   int result = Unzip({Archive("encrypted.zip")});
   OSYS::SetCurrentDirectory(StartFolder.c_str());
@@ -272,7 +224,6 @@ TEST_F(UnzipperTest, HostileEntriesAreRefusedAndNothingLandsOutside) {
     expectOnlyTheHarmlessFiles();
     // unzip counts the hostile entry as failed and goes on.
     EXPECT_EQ(1, Unzip({"-o", Archive(h.archive), "-d", dest}));
-    EXPECT_NE(0, Unzip({"-o", Archive(h.archive), h.entry, "-d", dest}));
     EXPECT_EQ(1, Unzip({"-eo", Archive(h.archive), "-d", dest})) << "without folders";
     expectOnlyTheHarmlessFiles();
     uidriver::DeleteTree(dest);
