@@ -27,6 +27,12 @@ bool Failed(HRESULT hr, const char* step) {
   return true;
 }
 
+// A text that could not be made into a BSTR (or an empty display name) fails `step` as out of memory.
+HRESULT NoMemory(const char* step) {
+  logit("FIREWALL::%s SysAllocString failed: 0x%08lx\n", step, static_cast<unsigned long>(E_OUTOFMEMORY));
+  return E_OUTOFMEMORY;
+}
+
 // The current profile through the firewall manager and its local policy; manager and policy go once the
 // profile is had. COM stays initialised while the profile lives.
 class SYSTEMFIREWALLLIST : public FIREWALLLIST {
@@ -53,10 +59,13 @@ class SYSTEMFIREWALLLIST : public FIREWALLLIST {
       logit("FIREWALL::IsAppEnabled() Application is not in exception list\n");
       return S_OK;
     }
+    logit("FIREWALL::IsAppEnabled() Application is in exception list\n");
     VARIANT_BOOL on = VARIANT_FALSE;
     hr = entry->get_Enabled(&on);
-    *enabled = SUCCEEDED(hr) && on != VARIANT_FALSE;
-    return Failed(hr, "IsAppEnabled() get_Enabled") ? hr : S_OK;
+    if (Failed(hr, "IsAppEnabled() get_Enabled")) return hr;
+    *enabled = on != VARIANT_FALSE;
+    logit(*enabled ? "FIREWALL::IsAppEnabled() Application is enabled\n" : "FIREWALL::IsAppEnabled() Application is disabled\n");
+    return S_OK;
   }
   // A new authorised-application object; the list puts it in place of an entry of the same program.
   HRESULT Add(const wchar_t* image, const wchar_t* name) override {
@@ -89,11 +98,6 @@ class SYSTEMFIREWALLLIST : public FIREWALLLIST {
   }
 
  private:
-  static HRESULT NoMemory(const char* step) {
-    logit("FIREWALL::%s SysAllocString failed\n", step);
-    return E_OUTOFMEMORY;
-  }
-
   COMSCOPE Com;  // first in, last out: the profile goes before COM
   COMPTR<INetFwProfile> Profile;
 };
@@ -117,7 +121,11 @@ void FIREWALL::Construct(FIREWALLLIST& list, int windowsversion) {
   logit("FIREWALL::~Constructor()\n");
 }
 
-FIREWALL::~FIREWALL() { logit("FIREWALL::Destructor()\n"); }
+FIREWALL::~FIREWALL() {
+  logit("FIREWALL::Destructor()\n");
+  SystemList.reset();  // the profile, then COM
+  logit("FIREWALL::~Destructor()\n");
+}
 
 bool FIREWALL::CheckUsable(const char* appname) const {
   return AssertCheck(boolUpAndRunning != FALSE, "this->boolUpAndRunning", kAssertUnit, __LINE__) &&
@@ -146,12 +154,9 @@ bool FIREWALL::AddApplication(const char* appname, const char* friendlyname) {
     logit("FIREWALL::AddApplication() Application is already added\n");
     return true;
   }
-  // No entry without a display name.
-  if (!friendlyname[0]) {
-    logit("FIREWALL::AddApplication() no display name, not added\n");
-    return false;
-  }
-  hr = List->Add(Wide(appname).c_str(), Wide(friendlyname).c_str());
+  // No entry without a display name: an empty one counts as a failed allocation.
+  hr = friendlyname[0] ? List->Add(Wide(appname).c_str(), Wide(friendlyname).c_str())
+                       : NoMemory("AddApplication()");
   if (SUCCEEDED(hr)) logit("FIREWALL::AddApplication() Application %s is now added to the firewall\n", appname);
   logit("FIREWALL::~AddApplication()\n");
   return SUCCEEDED(hr);
@@ -164,9 +169,9 @@ bool FIREWALL::RemoveApplication(const char* appname) {
   HRESULT hr = IsAppEnabled(appname, &enabled);
   if (!Failed(hr, "RemoveApplication()")) {
     if (!enabled) {
-      logit("FIREWALL::RemoveApplication() Application not found and therefore not removed\n");
+      logit("FIREWALL::AddApplication() Application not found and therefor not removed\n");
     } else if (SUCCEEDED(hr = List->Remove(Wide(appname).c_str()))) {
-      logit("FIREWALL::RemoveApplication() Application %s is now removed in the firewall\n", appname);
+      logit("FIREWALL::AddApplication() Application %s is now removed in the firewall\n", appname);
     }
   }
   logit("FIREWALL::~RemoveApplication()\n");
