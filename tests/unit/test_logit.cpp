@@ -1,7 +1,6 @@
-// The trace log: options that open and close it, depth marks with their owner thread, lines at the buffer
-// size, levels, the log file variants; assertion reports that meet trouble while they are written.
+// The trace log: options that open it, depth marks with their owner thread, lines at the buffer size,
+// levels, /LOGITHARD; assertion reports that meet trouble while they are written.
 #include <gtest/gtest.h>
-#include <shlobj.h>
 #include <windows.h>
 
 #include <algorithm>
@@ -100,50 +99,13 @@ TEST(TraceLog, LinesAtTheBufferSizeStayWholeOrAreCutWithTheirLineEnd) {
   EXPECT_EQ(2, reports);
 }
 
-TEST(TraceLogFile, AppendKeepsEarlierRunsTempIsDeletedAtCloseAndHardWantsCrashDumps) {
+// /LOGITHARD turns crash dumps on even when its log cannot be opened.
+TEST(TraceLogFile, HardWantsCrashDumpsEvenWithoutItsLog) {
   uidriver::ScratchDir dir;
-  for (const char* option : {"/LOGIT:", "/LOGITAPPEND:"}) {
-    LogitOption((option + dir.Path("kept.log")).c_str());
-    logit("run of %s\n", option);
-    LogitOption("/LOGITCLOSE");
-  }
-  const std::string kept = dir.ReadText("kept.log");
-  EXPECT_TRUE(testtext::Contains(kept, "run of /LOGIT:") && testtext::Contains(kept, "run of /LOGITAPPEND:")) << kept;
-  LogitOption(("/LOGITTEMP:" + dir.Path("temp.log")).c_str());
-  EXPECT_TRUE(dir.Exists("temp.log"));
-  LogitOption("/LOGITCLOSE");
-  EXPECT_FALSE(dir.Exists("temp.log") || LogitIsOn());
-
-  // /LOGITHARD turns crash dumps on even when its log cannot be opened.
   ASSERT_EQ(0, CrashDumpLevel());
   EXPECT_TRUE(LogitOption(("/LOGITHARD:" + dir.Path("missing\\trace.log")).c_str()));
   EXPECT_EQ(2, CrashDumpLevel());
   SetUnhandledExceptionFilter(nullptr);  // the crash handler is not for this test program
-}
-
-// Removes a file in a shell folder when the test ends, however it ends.
-struct RemoveAfter {
-  std::string path;
-  ~RemoveAfter() { DeleteFileA(path.c_str()); }
-};
-
-TEST(TraceLogFile, LevelOptionOpensTheDefaultLogAndUniqueNamesCarryTheProcess) {
-  const RemoveAfter common{testtext::ShellFolder(CSIDL_COMMON_DOCUMENTS) + "\\Norba_TEST_LOGIT_logit.log"};
-  EXPECT_TRUE(LogitOption("/LOG:16"));
-  LogitOption("/LOGITCLOSE");
-  EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(common.path.c_str()));
-
-  // Norba_TEST_LOGIT_Logit_2026-12-06_11-20-33-123_1F4.log
-  LogitOption("/LOGIT:unique");
-  LogitOption("/LOGITCLOSE");
-  char pattern[64];
-  snprintf(pattern, sizeof(pattern), "Norba_TEST_LOGIT_Logit_\?\?\?\?-\?\?-\?\?_\?\?-\?\?-\?\?-*_%lX.log", GetCurrentProcessId());
-  const std::string documents = testtext::ShellFolder(CSIDL_PERSONAL) + "\\";
-  WIN32_FIND_DATAA found;
-  HANDLE find = FindFirstFileA((documents + pattern).c_str(), &found);
-  ASSERT_NE(INVALID_HANDLE_VALUE, find) << pattern;
-  FindClose(find);
-  const RemoveAfter unique{documents + found.cFileName};
 }
 
 // A holding condition reports nothing. A condition failing while a report is written is only traced; and while
