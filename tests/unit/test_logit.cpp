@@ -1,11 +1,10 @@
-// The trace log: options that open it, depth marks with their owner thread, lines at the buffer size,
-// levels, /LOGITHARD; assertion reports that meet trouble while they are written.
+// The trace log: options that open it, the depth limit, lines at the buffer size, /LOGITHARD; assertion
+// reports that meet trouble while they are written.
 #include <gtest/gtest.h>
 #include <windows.h>
 
 #include <algorithm>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "diag/logit.h"
@@ -50,29 +49,15 @@ TEST(TraceLog, OffUntilAnOptionOpensIt) {
   EXPECT_FALSE(LogitIsOn());
 }
 
-// Depth marks indent up to 30 and count only in the thread that set them (other threads' lines carry "@ ").
-TEST(TraceLog, DepthMarksStopAtThirtyAndBelongToTheirThread) {
-  OpenLog log;
+// Depth marks indent by two, cut from a fixed row of bars, and stop at 30; a deeper mark stays as text.
+TEST(TraceLog, DepthMarksStopAtThirty) {
+  OpenLog log("-logit:");  // the dash form of the option
   for (int i = 0; i < 16; i++) logit("[>>]open %d\n", i);
-  std::thread([] { logit("[<<]foreign\n"); }).join();
   for (int i = 0; i < 16; i++) logit("[<<]close %d\n", i);
   const Lines lines = log.Written(true);
-  ASSERT_EQ(33u, lines.size());
-  EXPECT_EQ("| | | | | | | | | | | | | | | [>>]open 15", lines[15]) << "at depth 30 the mark stays";
-  EXPECT_EQ("@ [<<]foreign", lines[16]);
-  EXPECT_EQ("close 14", lines[31]);
-  EXPECT_EQ("[<<]close 15", lines[32]) << "at depth 0 the mark stays";
-}
-
-TEST(TraceLog, LevelsFilterByVerbosityAndCategory) {
-  OpenLog log("-logit:");
-  LogitOption("/D:3");
-  EXPECT_EQ(1, logitlevel(2, "level two\n"));
-  EXPECT_EQ(0, logitlevel(12, "level twelve\n"));
-  EXPECT_EQ(0, logitlevel(0x100, nullptr));  // a category not switched on
-  LogitOption("/D:256");
-  EXPECT_EQ(1, logitlevel(0x101, nullptr));
-  EXPECT_EQ("level two", log.Written(true).at(1));
+  ASSERT_EQ(32u, lines.size());
+  EXPECT_EQ("| | | | | | | | | | | | | | | [>>]open 15", lines[15]);
+  EXPECT_EQ("| | | | | | | | | | | | | | close 0", lines[16]);
 }
 
 TEST(TraceLog, LinesAtTheBufferSizeStayWholeOrAreCutWithTheirLineEnd) {
