@@ -34,47 +34,36 @@ class HookTest : public AssertReportsTest {
   }
 };
 
-// --- Choice of the generation ---
-
-TEST_F(HookTest, InstallationChoosesTheGenerationByAppVersionForKivOnly) {
+// The installation runs install generations 8, 7 and 6 and remove "KIV8"; here border and bad versions,
+// other products, and hook libraries, whose NewSetupHook (or none) stays at installation.
+TEST_F(HookTest, GenerationByAppVersionForKivOnlyAndByKeyNameForRemoval) {
   const struct {
     const char* appname;
     const char* version;  // null: no AppVersion key
     int generation;
+    NEWSETUPHOOKPROC library = NewSetupHookDummy;  // the NewSetupHook before the choice
   } cases[] = {{"kiv", "6.79", 6}, {"kiv", "6.8", 8}, {"KIV", "7", 7},     {"kiv", "7.89", 7}, {"kiv", "7.9", 8},
-               {"kiv", "5.99", 8}, {"kiv", "abc", 8}, {"kiv", nullptr, 8}, {"kiv", "-7", 8},   {"Other", "7.5", 0}};
+               {"kiv", "5.99", 8}, {"kiv", "abc", 8}, {"kiv", nullptr, 8}, {"kiv", "-7", 8},   {"Other", "7.5", 0},
+               {"KIV", "7", 0, LibraryHook},         {"KIV", "7", 0, nullptr}};
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.appname) + " " + (c.version ? c.version : "(missing)"));
-    NewSetupHook = NewSetupHookDummy;
+    NewSetupHook = c.library;
     HASH config;
     config["AppName"] = c.appname;
     if (c.version) config["AppVersion"] = c.version;
     EXPECT_EQ(c.generation, ChooseKivHookForInstallation(config));
-    EXPECT_EQ(c.generation ? KivHookOf(c.generation) : NewSetupHookDummy, NewSetupHook);
+    EXPECT_EQ(c.generation ? KivHookOf(c.generation) : c.library, NewSetupHook);
   }
-  // A hook library's NewSetupHook stays, and one without it gets no built-in hook either.
-  HASH config;
-  config["AppName"] = "KIV";
-  for (NEWSETUPHOOKPROC library : {NEWSETUPHOOKPROC(LibraryHook), NEWSETUPHOOKPROC(nullptr)}) {
-    NewSetupHook = library;
-    EXPECT_EQ(0, ChooseKivHookForInstallation(config));
-    EXPECT_EQ(library, NewSetupHook);
-  }
-}
 
-TEST_F(HookTest, RemovalChoosesByKeyNameAndReplacesAHookLibrary) {
-  const struct {
-    const char* key;
-    int generation;
-  } cases[] = {{"kiv7", 7}, {"KIV6", 6}, {"KIV5", 0}, {"KIV8 ", 0}, {"OtherApp", 0}, {"", 0}, {nullptr, 0}};
-  for (const auto& c : cases) {
+  // At removal, a key name that is no generation's keeps a hook library, one that is replaces it.
+  for (const char* key : {"KIV5", "KIV8 ", "", static_cast<const char*>(nullptr)}) {
     NewSetupHook = LibraryHook;
-    EXPECT_EQ(c.generation, ChooseKivHookForRemoval(c.key)) << (c.key ? c.key : "(null)");
-    EXPECT_EQ(c.generation ? KivHookOf(c.generation) : LibraryHook, NewSetupHook) << (c.key ? c.key : "(null)");
+    EXPECT_EQ(0, ChooseKivHookForRemoval(key)) << (key ? key : "(null)");
+    EXPECT_EQ(LibraryHook, NewSetupHook) << (key ? key : "(null)");
   }
+  EXPECT_EQ(7, ChooseKivHookForRemoval("kiv7"));
+  EXPECT_EQ(KivHookOf(7), NewSetupHook);
 }
-
-// --- Step tables ---
 
 // A table from step ids. The installation runs show each generation's pages inserted into the standard
 // table, with the records after them moved; here the tables that leave no room or have the wrong shape.
@@ -122,8 +111,6 @@ TEST_F(HookTest, TablesWithoutRoomOrOfTheWrongShapeAreReportedAndLeftUnchanged) 
   NewSetupHookKiv8(NORBA_NSH_STEPS, 0, nullptr, nullptr, nullptr, 0);
   EXPECT_EQ(Lines{"kivsetuphook8: steps"}, TakeReports());
 }
-
-// --- Hook libraries ---
 
 // The library's entry points and their arguments are the installation runs' (with the recorder fixture);
 // here a library without SetupHook, and that nothing calls into a freed library.

@@ -1,5 +1,5 @@
-// The trace log: options that open it, the depth limit, lines at the buffer size, /LOGITHARD; assertion
-// reports that meet trouble while they are written.
+// The trace log: the depth limit, lines at the buffer size, /LOGITHARD; assertion reports that meet trouble
+// while they are written.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -40,14 +40,6 @@ class OpenLog {
  private:
   uidriver::ScratchDir dir_;
 };
-
-TEST(TraceLog, OffUntilAnOptionOpensIt) {
-  EXPECT_FALSE(LogitIsOn());
-  EXPECT_EQ(0, logit("nothing %d\n", 1));
-  for (const char* option : {"/LOGITX", "/HIDE", "LOGIT"}) EXPECT_FALSE(LogitOption(option)) << option;
-  EXPECT_TRUE(LogitOption("/D:16"));  // raises the level, opens nothing
-  EXPECT_FALSE(LogitIsOn());
-}
 
 // Depth marks indent by two, cut from a fixed row of bars, and stop at 30; a deeper mark stays as text.
 TEST(TraceLog, DepthMarksStopAtThirty) {
