@@ -92,8 +92,8 @@ TEST(SplitCommandLine, ManyArgumentsFillAtMost255ElementsAndKeepTheRestInTheLast
 TEST(ArgumentLookup, TestArgNeedsTheWholeNameAndValuesHaveTheirForms) {
   SetArguments({"/HIDE", "/AUTODIRX", "-WORKDIR", "C:\\a", "/REMOVE", "/lang:ger", "-ORDER"});
   EXPECT_EQ((std::vector<int>{1, 0, 1, 0, 1, 1}),
-            (std::vector<int>{TestArg("hide"), TestArg("AUTODIR"), TestArgValue("WORKDIR", 0), TestArgValue("REMOVE", 0),
-                              TestArgValue("LANG", 0), TestArgValue("order", 0)}));
+            (std::vector<int>{TestArg("hide"), TestArg("AUTODIR"), TestArgValue("WORKDIR", 0),
+                              TestArgValue("REMOVE", 0), TestArgValue("LANG", 0), TestArgValue("order", 0)}));
   EXPECT_STREQ("C:\\a", GetArgValue("WORKDIR", 0).c_str());
   EXPECT_STREQ("ger", GetArgValue("LANG", 0).c_str());
   EXPECT_TRUE(GetArgValue("ORDER", 0).IsEmpty());

@@ -79,10 +79,10 @@ class RegistrationTest : public AssertReportsTest {
 // The uninstall run registers a usable item; here blanks around fields, the folder's trailing separators,
 // the verbs, and hostile items: too few fields, a nested class, a class name too long for a key.
 TEST_F(RegistrationTest, FileTypesRegisterUsableItemsUpToTheFirstEmptyOne) {
-  std::string list = " " + c[0] + " ; " + c[1] + "=Desc One ; bin\\prog.exe \"%1\" ; bin\\prog.exe,1 ; x{TextEdit} \t|" +
-                     c[2] + ";" + c[3] + "=Two;{NULL};doc.ico|" + c[4] + ";" + c[5] + "=Three;x.exe|" + c[4] + ";" +
-                     c[5] + "\\sub=Nested;a;b|" + c[4] + ";" + std::string(300, 'p') + "=Long;a;b|" + " \t |" + c[6] +
-                     ";" + c[7] + "=After the end;a;b";
+  std::string list =
+      " " + c[0] + " ; " + c[1] + "=Desc One ; bin\\prog.exe \"%1\" ; bin\\prog.exe,1 ; x{TextEdit} \t|" + c[2] + ";" +
+      c[3] + "=Two;{NULL};doc.ico|" + c[4] + ";" + c[5] + "=Three;x.exe|" + c[4] + ";" + c[5] + "\\sub=Nested;a;b|" +
+      c[4] + ";" + std::string(300, 'p') + "=Long;a;b|" + " \t |" + c[6] + ";" + c[7] + "=After the end;a;b";
   Config["FileTypes"] = list.c_str();
   RegisterFileTypes(Config, "C:\\Programs\\Kiv\\/", RootClasses);
 
@@ -99,7 +99,7 @@ TEST_F(RegistrationTest, UrlTypesTakeFreeSchemesAndLeaveExistingHandlersAlone) {
   // c[2] and c[4] are schemes of another program; c[4] is also named as the product's class; c[5] is an
   // unusable item of three fields.
   for (int i : {2, 4}) SetValue(HKEY_CLASSES_ROOT, c[i] + "\\shell\\open\\command", "", "other.exe %1");
-  std::string list = c[0] + ";" + c[1] + ";kiv.exe /url \"%1\";kiv.exe,0 | " + c[2] + ";" + c[3] + ";kiv.exe %1;kiv.ico|" +
+  std::string list = c[0] + ";" + c[1] + ";kiv.exe /url \"%1\";kiv.exe,0 | " + c[2] + ";" + c[3] + ";kiv.exe %1;x|" +
                      c[4] + ";" + c[4] + ";kiv.exe %1;kiv.ico|" + c[5] + ";" + c[6] + ";kiv.exe";
   Config["UrlTypes"] = list.c_str();
   RegisterUrlTypes(Config, "C:\\Kiv", RootClasses);

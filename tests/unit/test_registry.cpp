@@ -44,10 +44,10 @@ TEST_F(RegistryTest, OnlyCreateCreatesAndReadRefusesWrites) {
     EXPECT_EQ(missing.GetError(), ERROR_FILE_NOT_FOUND) << mode;
     STRING text("kept", 1252);
     DWORD number = 42;
-    EXPECT_EQ(Results(7, false),
-              (Results{missing.Read("Value", text), missing.ReadDWORD("Value", number), missing.WriteString("Value", "x"),
-                       missing.WriteDWORD("Value", 1), missing.WriteBinary("Value", "x", 1), missing.DeleteValue("Value"),
-                       missing.DeleteKey("Sub", true)}));
+    EXPECT_EQ(Results(7, false), (Results{missing.Read("Value", text), missing.ReadDWORD("Value", number),
+                                          missing.WriteString("Value", "x"), missing.WriteDWORD("Value", 1),
+                                          missing.WriteBinary("Value", "x", 1), missing.DeleteValue("Value"),
+                                          missing.DeleteKey("Sub", true)}));
     EXPECT_EQ(Bytes(text) + std::to_string(number), "kept42") << mode;
   }
   EXPECT_FALSE(user.Exists());
