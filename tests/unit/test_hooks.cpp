@@ -1,5 +1,5 @@
-// Tests of the setup hook interface: the choice of the built-in Kiv generation, the insertion of the
-// product pages into step tables, and hook libraries with their entry points and arguments.
+// Tests of the setup hook interface: the choice of the built-in Kiv generation, step tables without room
+// for the product pages or of the wrong shape, and a hook library without SetupHook.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -12,8 +12,6 @@
 #include "base/strings.h"
 #include "hooks/kivgeneration.h"
 #include "hooks/setuphook.h"
-#include "scopedenvironment.h"
-#include "scratchdir.h"
 #include "setup/steptable.h"
 
 namespace {
@@ -36,58 +34,44 @@ class HookTest : public AssertReportsTest {
   }
 };
 
-// --- Choice of the generation ---
-
-TEST_F(HookTest, InstallationChoosesTheGenerationByAppVersionForKivOnly) {
+// The installation runs install generations 8, 7 and 6 and remove "KIV8"; here border and bad versions,
+// other products, and hook libraries, whose NewSetupHook (or none) stays at installation.
+TEST_F(HookTest, GenerationByAppVersionForKivOnlyAndByKeyNameForRemoval) {
   const struct {
     const char* appname;
     const char* version;  // null: no AppVersion key
     int generation;
+    NEWSETUPHOOKPROC library = NewSetupHookDummy;  // the NewSetupHook before the choice
   } cases[] = {{"kiv", "6.79", 6}, {"kiv", "6.8", 8}, {"KIV", "7", 7},     {"kiv", "7.89", 7}, {"kiv", "7.9", 8},
-               {"kiv", "5.99", 8}, {"kiv", "abc", 8}, {"kiv", nullptr, 8}, {"kiv", "-7", 8},   {"Other", "7.5", 0}};
+               {"kiv", "5.99", 8}, {"kiv", "abc", 8}, {"kiv", nullptr, 8}, {"kiv", "-7", 8},   {"Other", "7.5", 0},
+               {"KIV", "7", 0, LibraryHook},         {"KIV", "7", 0, nullptr}};
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.appname) + " " + (c.version ? c.version : "(missing)"));
-    NewSetupHook = NewSetupHookDummy;
+    NewSetupHook = c.library;
     HASH config;
     config["AppName"] = c.appname;
     if (c.version) config["AppVersion"] = c.version;
     EXPECT_EQ(c.generation, ChooseKivHookForInstallation(config));
-    EXPECT_EQ(c.generation ? KivHookOf(c.generation) : NewSetupHookDummy, NewSetupHook);
+    EXPECT_EQ(c.generation ? KivHookOf(c.generation) : c.library, NewSetupHook);
   }
-  // A hook library's NewSetupHook stays, and one without it gets no built-in hook either.
-  HASH config;
-  config["AppName"] = "KIV";
-  for (NEWSETUPHOOKPROC library : {NEWSETUPHOOKPROC(LibraryHook), NEWSETUPHOOKPROC(nullptr)}) {
-    NewSetupHook = library;
-    EXPECT_EQ(0, ChooseKivHookForInstallation(config));
-    EXPECT_EQ(library, NewSetupHook);
-  }
-}
 
-TEST_F(HookTest, RemovalChoosesByKeyNameAndReplacesAHookLibrary) {
-  const struct {
-    const char* key;
-    int generation;
-  } cases[] = {{"kiv7", 7}, {"KIV6", 6}, {"Kiv8", 8}, {"KIV5", 0}, {"KIV", 0},
-               {"KIV8 ", 0}, {"OtherApp", 0}, {"", 0}, {nullptr, 0}};
-  for (const auto& c : cases) {
+  // At removal, a key name that is no generation's keeps a hook library, one that is replaces it.
+  for (const char* key : {"KIV5", "KIV8 ", "", static_cast<const char*>(nullptr)}) {
     NewSetupHook = LibraryHook;
-    EXPECT_EQ(c.generation, ChooseKivHookForRemoval(c.key)) << (c.key ? c.key : "(null)");
-    EXPECT_EQ(c.generation ? KivHookOf(c.generation) : LibraryHook, NewSetupHook) << (c.key ? c.key : "(null)");
+    EXPECT_EQ(0, ChooseKivHookForRemoval(key)) << (key ? key : "(null)");
+    EXPECT_EQ(LibraryHook, NewSetupHook) << (key ? key : "(null)");
   }
+  EXPECT_EQ(7, ChooseKivHookForRemoval("kiv7"));
+  EXPECT_EQ(KivHookOf(7), NewSetupHook);
 }
 
-// --- Step tables ---
-
-// A table from step ids; every record gets the layout 2000 + id so that moved records can be told apart.
+// A table from step ids. The installation runs show each generation's pages inserted into the standard
+// table, with the records after them moved; here the tables that leave no room or have the wrong shape.
 std::vector<SETUPSTEP> Table(std::initializer_list<int> ids) {
   std::vector<SETUPSTEP> table;
-  for (int id : ids) table.push_back({id, id ? 2900 + id : 0, 0, id ? 2000 + id : 0, nullptr, nullptr, 0});
+  for (int id : ids) table.push_back({id, 0, 0, 0, nullptr, nullptr, 0});
   return table;
 }
-
-// The installation's table: seven pages, seven free records, the closing record.
-std::vector<SETUPSTEP> InstallationTable() { return Table({1, 2, 3, 4, 5, 6, 7, 0, 0, 0, 0, 0, 0, 0, 9}); }
 
 std::vector<int> Ids(const std::vector<SETUPSTEP>& table) {
   std::vector<int> ids;
@@ -99,37 +83,11 @@ void SendSteps(NEWSETUPHOOKPROC hook, std::vector<SETUPSTEP>& table) {
   EXPECT_EQ(1, hook(NORBA_NSH_STEPS, 0, nullptr, nullptr, nullptr, HookArg(table.data())));
 }
 
-// The installation runs show each generation's page order in the standard table; here a table of eight
-// steps: the pages go before the advertisement wherever the steps after it are, as data folder page (15)
-// and usage type page (16) with their titles and page functions, and moved records keep all their fields.
-TEST_F(HookTest, PagesGoBeforeTheAdvertisementAndMovedRecordsKeepTheirFields) {
-  std::vector<SETUPSTEP> table = Table({1, 2, 3, 4, 5, 6, 8, 7, 0, 0, 0, 9});
-  SendSteps(NewSetupHookKiv8, table);
-  EXPECT_EQ((std::vector<int>{1, 2, 3, 4, 5, 15, 16, 6, 8, 7, 0, 9}), Ids(table));
-  for (const SETUPSTEP& step : table) {
-    SCOPED_TRACE(step.idstep);
-    if (step.idstep == 15 || step.idstep == 16) {
-      EXPECT_EQ(step.idstep == 15 ? 2010 : 2017, step.idlayout);
-      EXPECT_EQ(step.idstep == 15 ? 2920 : 2922, step.idtitle);
-      EXPECT_EQ(step.idtitle + 1, step.idsubtitle);
-      EXPECT_TRUE(!step.module && step.pagefunc && !step.uservalue);
-    } else {
-      EXPECT_EQ(step.idstep ? 2000 + step.idstep : 0, step.idlayout);
-      EXPECT_EQ(step.idstep ? 2900 + step.idstep : 0, step.idtitle);
-    }
-  }
-  EXPECT_TRUE(TakeReports().empty());
-
-  // Other events leave the table alone.
-  table = InstallationTable();
-  for (int event = 1; event <= 14; event++)
-    EXPECT_EQ(1, NewSetupHookKiv8(event, 0, nullptr, nullptr, nullptr, HookArg(table.data())));
-  EXPECT_EQ(Ids(InstallationTable()), Ids(table));
-}
-
 TEST_F(HookTest, TablesWithoutRoomOrOfTheWrongShapeAreReportedAndLeftUnchanged) {
-  // Three insertions fill the installation's table; the steps still end at a free record.
-  std::vector<SETUPSTEP> full = InstallationTable();
+  // Three insertions of the data folder page (15) and the usage type page (16) before the advertisement
+  // fill the installation's table (seven pages, seven free records, the closing record); the steps still
+  // end at a free record.
+  std::vector<SETUPSTEP> full = Table({1, 2, 3, 4, 5, 6, 7, 0, 0, 0, 0, 0, 0, 0, 9});
   for (int round = 0; round < 3; round++) SendSteps(NewSetupHookKiv8, full);
   EXPECT_EQ((std::vector<int>{1, 2, 3, 4, 5, 15, 16, 15, 16, 15, 16, 6, 7, 0, 9}), Ids(full));
   EXPECT_TRUE(TakeReports().empty());
@@ -140,12 +98,8 @@ TEST_F(HookTest, TablesWithoutRoomOrOfTheWrongShapeAreReportedAndLeftUnchanged) 
     const char* report;
   } cases[] = {
       {NewSetupHookKiv8, full, "kivsetuphook8: nfree>=STEPINSERTROOM"},
-      {NewSetupHookKiv7, Table({1, 6, 7, 0, 0, 9}), "kivsetuphook7: nfree>=STEPINSERTROOM"},
-      {NewSetupHookKiv7, Table({1, 6, 7, 9}), "kivsetuphook7: nfree>=STEPINSERTROOM"},
-      {NewSetupHookKiv8, Table({1, 2, 7, 0, 0, 0, 9}), "kivsetuphook8: steps[idadv].idstep==STEPADV"},
       {NewSetupHookKiv6, Table({1, 2, 7, 0, 6, 0, 0, 9}), "kivsetuphook6: steps[idadv].idstep==STEPADV"},
       {NewSetupHookKiv8, Table({1, 6, 7, 5, 0, 0, 0, 9}), "kivsetuphook8: steps[idend+1].idstep==STEPFINISH"},
-      {NewSetupHookKiv7, Table({6, 0, 0, 0, 9}), "kivsetuphook7: steps[idend+1].idstep==STEPFINISH"},
   };
   for (auto& c : cases) {
     SCOPED_TRACE(c.report);
@@ -158,50 +112,20 @@ TEST_F(HookTest, TablesWithoutRoomOrOfTheWrongShapeAreReportedAndLeftUnchanged) 
   EXPECT_EQ(Lines{"kivsetuphook8: steps"}, TakeReports());
 }
 
-// --- Hook libraries ---
-
-std::string FixturePath(const char* name) {
-  std::string path = std::string(NORBA_TEST_FIXTURE_DIR) + "\\" + name;
+// The library's entry points and their arguments are the installation runs' (with the recorder fixture);
+// here a library without SetupHook, and that nothing calls into a freed library.
+TEST_F(HookTest, ALibraryWithoutSetupHookIsReportedAndNothingCallsIntoItOnceFreed) {
+  std::string path = std::string(NORBA_TEST_FIXTURE_DIR) + "\\hooknosetup.dll";
   std::replace(path.begin(), path.end(), '/', '\\');
-  return path;
-}
-
-std::string Decimal(const void* p) { return std::to_string(static_cast<long long>(reinterpret_cast<INT_PTR>(p))); }
-
-// The recorder fixture writes a line for every call to the file named by NORBA_HOOKRECORD and answers
-// SetupHook by NORBA_HOOKANSWER. The installation runs record events with texts and numbers; here an answer
-// of SetupHook, and window handles and a pointer of NewSetupHook.
-TEST_F(HookTest, EntryPointsOfTheLibraryReceiveEveryArgumentUntilItIsFreed) {
-  uidriver::ScratchDir dir;
-  ScopedEnvironment record("NORBA_HOOKRECORD", dir.Path("hooks.txt"));
-  ScopedEnvironment answer("NORBA_HOOKANSWER", "1=7");
   HOOKLIBRARY library;
-  ASSERT_TRUE(library.Attach(LoadLibraryA(FixturePath("hookrecorder.dll").c_str())));
-  EXPECT_TRUE(TakeReports().empty());
-
-  HWND wizard = reinterpret_cast<HWND>(static_cast<INT_PTR>(0x1234));
-  HWND progress = reinterpret_cast<HWND>(static_cast<INT_PTR>(0x5678));
-  EXPECT_EQ(7, CallSetupHook(NORBA_SH_INSTALL_BEGIN, 0));
-  EXPECT_EQ(1, CallNewSetupHook(NORBA_NSH_PAGE_AFTER, STEPDIRECTORY, wizard, progress,
-                                reinterpret_cast<void*>(LibraryHook), PAGE_NEXT));
-  const std::string expected = "SetupHook 1 0\r\nNewSetupHook 6 3 4660 22136 " +
-                               Decimal(reinterpret_cast<void*>(LibraryHook)) + " 149\r\n";
-  EXPECT_EQ(expected, dir.ReadText("hooks.txt"));
-
-  library.Free();
-  EXPECT_EQ(nullptr, SetupHook);
-  EXPECT_EQ(NewSetupHookDummy, NewSetupHook) << "nothing calls into the freed library";
-  EXPECT_EQ(0, CallSetupHook(NORBA_SH_REMOVE_END, 0));
-  EXPECT_EQ(expected, dir.ReadText("hooks.txt"));
-}
-
-TEST_F(HookTest, ALibraryWithoutSetupHookIsReportedAndKeepsNewSetupHook) {
-  HOOKLIBRARY library;
-  ASSERT_TRUE(library.Attach(LoadLibraryA(FixturePath("hooknosetup.dll").c_str())));
+  ASSERT_TRUE(library.Attach(LoadLibraryA(path.c_str())));
   EXPECT_EQ(Lines{"main: fpSetupHook"}, TakeReports());
   EXPECT_EQ(nullptr, SetupHook);
   EXPECT_EQ(0, CallSetupHook(NORBA_SH_ADMIN, HookArg("ADDPRINTER")));
   EXPECT_TRUE(NewSetupHook && NewSetupHook != NewSetupHookDummy);
+  library.Free();
+  EXPECT_EQ(NewSetupHookDummy, NewSetupHook);
+  EXPECT_EQ(nullptr, SetupHook);
 }
 
 }  // namespace

@@ -1,12 +1,10 @@
-// The trace log: options that open and close it, depth marks with their owner thread, lines at the buffer
-// size, levels, the log file variants; assertion reports that meet trouble while they are written.
+// The trace log: the depth limit, lines at the buffer size, /LOGITHARD; assertion reports that meet trouble
+// while they are written.
 #include <gtest/gtest.h>
-#include <shlobj.h>
 #include <windows.h>
 
 #include <algorithm>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "diag/logit.h"
@@ -43,37 +41,15 @@ class OpenLog {
   uidriver::ScratchDir dir_;
 };
 
-TEST(TraceLog, OffUntilAnOptionOpensIt) {
-  EXPECT_FALSE(LogitIsOn());
-  EXPECT_EQ(0, logit("nothing %d\n", 1));
-  for (const char* option : {"/LOGITX", "/HIDE", "LOGIT"}) EXPECT_FALSE(LogitOption(option)) << option;
-  EXPECT_TRUE(LogitOption("/D:16"));  // raises the level, opens nothing
-  EXPECT_FALSE(LogitIsOn());
-}
-
-// Depth marks indent up to 30 and count only in the thread that set them (other threads' lines carry "@ ").
-TEST(TraceLog, DepthMarksStopAtThirtyAndBelongToTheirThread) {
-  OpenLog log;
+// Depth marks indent by two, cut from a fixed row of bars, and stop at 30; a deeper mark stays as text.
+TEST(TraceLog, DepthMarksStopAtThirty) {
+  OpenLog log("-logit:");  // the dash form of the option
   for (int i = 0; i < 16; i++) logit("[>>]open %d\n", i);
-  std::thread([] { logit("[<<]foreign\n"); }).join();
   for (int i = 0; i < 16; i++) logit("[<<]close %d\n", i);
   const Lines lines = log.Written(true);
-  ASSERT_EQ(33u, lines.size());
-  EXPECT_EQ("| | | | | | | | | | | | | | | [>>]open 15", lines[15]) << "at depth 30 the mark stays";
-  EXPECT_EQ("@ [<<]foreign", lines[16]);
-  EXPECT_EQ("close 14", lines[31]);
-  EXPECT_EQ("[<<]close 15", lines[32]) << "at depth 0 the mark stays";
-}
-
-TEST(TraceLog, LevelsFilterByVerbosityAndCategory) {
-  OpenLog log("-logit:");
-  LogitOption("/D:3");
-  EXPECT_EQ(1, logitlevel(2, "level two\n"));
-  EXPECT_EQ(0, logitlevel(12, "level twelve\n"));
-  EXPECT_EQ(0, logitlevel(0x100, nullptr));  // a category not switched on
-  LogitOption("/D:256");
-  EXPECT_EQ(1, logitlevel(0x101, nullptr));
-  EXPECT_EQ("level two", log.Written(true).at(1));
+  ASSERT_EQ(32u, lines.size());
+  EXPECT_EQ("| | | | | | | | | | | | | | | [>>]open 15", lines[15]);
+  EXPECT_EQ("| | | | | | | | | | | | | | close 0", lines[16]);
 }
 
 TEST(TraceLog, LinesAtTheBufferSizeStayWholeOrAreCutWithTheirLineEnd) {
@@ -100,50 +76,13 @@ TEST(TraceLog, LinesAtTheBufferSizeStayWholeOrAreCutWithTheirLineEnd) {
   EXPECT_EQ(2, reports);
 }
 
-TEST(TraceLogFile, AppendKeepsEarlierRunsTempIsDeletedAtCloseAndHardWantsCrashDumps) {
+// /LOGITHARD turns crash dumps on even when its log cannot be opened.
+TEST(TraceLogFile, HardWantsCrashDumpsEvenWithoutItsLog) {
   uidriver::ScratchDir dir;
-  for (const char* option : {"/LOGIT:", "/LOGITAPPEND:"}) {
-    LogitOption((option + dir.Path("kept.log")).c_str());
-    logit("run of %s\n", option);
-    LogitOption("/LOGITCLOSE");
-  }
-  const std::string kept = dir.ReadText("kept.log");
-  EXPECT_TRUE(testtext::Contains(kept, "run of /LOGIT:") && testtext::Contains(kept, "run of /LOGITAPPEND:")) << kept;
-  LogitOption(("/LOGITTEMP:" + dir.Path("temp.log")).c_str());
-  EXPECT_TRUE(dir.Exists("temp.log"));
-  LogitOption("/LOGITCLOSE");
-  EXPECT_FALSE(dir.Exists("temp.log") || LogitIsOn());
-
-  // /LOGITHARD turns crash dumps on even when its log cannot be opened.
   ASSERT_EQ(0, CrashDumpLevel());
   EXPECT_TRUE(LogitOption(("/LOGITHARD:" + dir.Path("missing\\trace.log")).c_str()));
   EXPECT_EQ(2, CrashDumpLevel());
   SetUnhandledExceptionFilter(nullptr);  // the crash handler is not for this test program
-}
-
-// Removes a file in a shell folder when the test ends, however it ends.
-struct RemoveAfter {
-  std::string path;
-  ~RemoveAfter() { DeleteFileA(path.c_str()); }
-};
-
-TEST(TraceLogFile, LevelOptionOpensTheDefaultLogAndUniqueNamesCarryTheProcess) {
-  const RemoveAfter common{testtext::ShellFolder(CSIDL_COMMON_DOCUMENTS) + "\\Norba_TEST_LOGIT_logit.log"};
-  EXPECT_TRUE(LogitOption("/LOG:16"));
-  LogitOption("/LOGITCLOSE");
-  EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(common.path.c_str()));
-
-  // Norba_TEST_LOGIT_Logit_2026-12-06_11-20-33-123_1F4.log
-  LogitOption("/LOGIT:unique");
-  LogitOption("/LOGITCLOSE");
-  char pattern[64];
-  snprintf(pattern, sizeof(pattern), "Norba_TEST_LOGIT_Logit_\?\?\?\?-\?\?-\?\?_\?\?-\?\?-\?\?-*_%lX.log", GetCurrentProcessId());
-  const std::string documents = testtext::ShellFolder(CSIDL_PERSONAL) + "\\";
-  WIN32_FIND_DATAA found;
-  HANDLE find = FindFirstFileA((documents + pattern).c_str(), &found);
-  ASSERT_NE(INVALID_HANDLE_VALUE, find) << pattern;
-  FindClose(find);
-  const RemoveAfter unique{documents + found.cFileName};
 }
 
 // A holding condition reports nothing. A condition failing while a report is written is only traced; and while
