@@ -21,7 +21,6 @@ using ziptest::ZipTestArchive;
 namespace {
 
 const char kRetryText[] = "could not be written";
-
 const DWORD kFailed = 1603;
 
 // Whether the wizard, which an answered run does not show, owns the box.
@@ -72,6 +71,7 @@ class CopyProduct : public package::ProductPackage {
     return events;
   }
 
+ private:
   ScopedEnvironment serviceRecord_{"NORBA_FAKESERVICE_RECORD", Path("events.log")};
   ScopedEnvironment hookRecord_{"NORBA_HOOKRECORD", Path("events.log")};
 };
