@@ -1,6 +1,6 @@
-// Linked folders in test folders: CreateSymbolicLinkA and RemoveDirectoryA on Windows; under Wine the
-// Unix "ln" and "rm" (started like Windows programs), because Wine's RemoveDirectory follows the link.
-// Drive letters for folders the same way.
+// Linked folders and drive letters in test folders under Wine, where the tests run: the Unix "ln" and "rm"
+// (started like Windows programs) make and remove them, because Wine's RemoveDirectory follows a link and
+// Wine's files do not see DefineDosDevice.
 #include "folderlink.h"
 
 #include <windows.h>
@@ -15,22 +15,17 @@ namespace uidriver {
 
 namespace {
 
-template <class Function>
-Function SystemFunction(const char* module, const char* name) {
-  return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA(module), name)));
-}
-
-bool IsWine() { return SystemFunction<void*>("ntdll.dll", "wine_get_version") != nullptr; }
-
 bool IsGone(const std::string& path) { return GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES; }
 
 struct HeapFreer {
   void operator()(char* text) const { HeapFree(GetProcessHeap(), 0, text); }
 };
 
-// The Unix path of a Windows path under Wine, in quotes for a command line; "" elsewhere.
+// The Unix path of a Windows path, in quotes for a command line; "" outside Wine.
 std::string QuotedUnixPath(const std::string& path) {
-  auto toUnix = SystemFunction<char*(CDECL*)(const WCHAR*)>("kernel32.dll", "wine_get_unix_file_name");
+  using ToUnix = char*(CDECL*)(const WCHAR*);
+  FARPROC function = GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name");
+  auto toUnix = reinterpret_cast<ToUnix>(reinterpret_cast<void*>(function));
   std::vector<WCHAR> wide(path.size() + 1);
   int chars = static_cast<int>(wide.size());
   if (toUnix == nullptr || !MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide.data(), chars)) return "";
@@ -38,8 +33,8 @@ std::string QuotedUnixPath(const std::string& path) {
   return unixPath ? "\"" + std::string(unixPath.get()) + "\"" : "";
 }
 
-// Runs "ln -s" or "rm -f" under Wine and waits until `path` shows or is gone (Wine runs the tool detached
-// from the process it returns: neither its end nor its exit code come through).
+// Runs "ln -s" or "rm -f" and waits until `path` shows or is gone (Wine runs the tool detached from the
+// process it returns: neither its end nor its exit code come through).
 bool RunUnixTool(const char* tool, const std::string& arguments, const std::string& path, bool shows) {
   std::string line = std::string("\"") + tool + "\" " + arguments;
   STARTUPINFOA startup = {};
@@ -59,44 +54,31 @@ bool IsLinkedFolder(const std::string& path) {
 }
 
 bool MakeFolderLink(const std::string& target, const std::string& link) {
-  if (IsWine()) {
-    std::string unixTarget = QuotedUnixPath(target), unixLink = QuotedUnixPath(link);
-    return !unixTarget.empty() && !unixLink.empty() &&
-           RunUnixTool("Z:\\bin\\ln", "-s " + unixTarget + " " + unixLink, link, true) && IsLinkedFolder(link);
-  }
-  using MakeLink = BOOLEAN(WINAPI*)(const char*, const char*, DWORD);
-  auto makeLink = SystemFunction<MakeLink>("kernel32.dll", "CreateSymbolicLinkA");
-  const DWORD kFolderLink = 1;  // SYMBOLIC_LINK_FLAG_DIRECTORY
-  return makeLink != nullptr && makeLink(link.c_str(), target.c_str(), kFolderLink) && IsLinkedFolder(link);
+  std::string unixTarget = QuotedUnixPath(target), unixLink = QuotedUnixPath(link);
+  return !unixTarget.empty() && !unixLink.empty() &&
+         RunUnixTool("Z:\\bin\\ln", "-s " + unixTarget + " " + unixLink, link, true) && IsLinkedFolder(link);
 }
 
 bool RemoveFolderLink(const std::string& link) {
-  if (!IsWine()) return RemoveDirectoryA(link.c_str()) != FALSE;
   std::string unixLink = QuotedUnixPath(link);
   // "rm" without -r removes a symbolic link and never what it points to.
   return !unixLink.empty() && RunUnixTool("Z:\\bin\\rm", "-f " + unixLink, link, false);
 }
 
-FolderDrive::FolderDrive(const std::string& folder) : folder_(folder) {
+FolderDrive::FolderDrive(const std::string& folder) {
   for (char letter = 'Q'; letter <= 'Y' && drive_.empty(); letter++)
     if (IsGone(std::string(1, letter) + ":\\")) drive_ = std::string(1, letter) + ":";
   char prefix[1024] = {};
   DWORD n = GetEnvironmentVariableA("WINEPREFIX", prefix, sizeof(prefix));
-  if (drive_.empty() || !IsWine()) {
-    mapped_ = !drive_.empty() && DefineDosDeviceA(0, drive_.c_str(), folder.c_str());
-  } else if (n > 0 && n < sizeof(prefix) && !QuotedUnixPath(folder).empty()) {
-    // Kept even when the drive does not show in time, so that the link goes again with the object.
-    unixLink_ = std::string(prefix) + "/dosdevices/" + static_cast<char>(drive_[0] - 'A' + 'a') + ":";
-    std::string arguments = "-s " + QuotedUnixPath(folder) + " \"" + unixLink_ + "\"";
-    mapped_ = RunUnixTool("Z:\\bin\\ln", arguments, drive_ + "\\", true);
-  }
+  if (drive_.empty() || n == 0 || n >= sizeof(prefix) || QuotedUnixPath(folder).empty()) return;
+  // Kept even when the drive does not show in time, so that the link goes again with the object.
+  unixLink_ = std::string(prefix) + "/dosdevices/" + static_cast<char>(drive_[0] - 'A' + 'a') + ":";
+  std::string arguments = "-s " + QuotedUnixPath(folder) + " \"" + unixLink_ + "\"";
+  mapped_ = RunUnixTool("Z:\\bin\\ln", arguments, drive_ + "\\", true);
 }
 
 FolderDrive::~FolderDrive() {
-  if (!unixLink_.empty())
-    RunUnixTool("Z:\\bin\\rm", "-f \"" + unixLink_ + "\"", drive_ + "\\", false);
-  else if (mapped_)
-    DefineDosDeviceA(DDD_REMOVE_DEFINITION | DDD_EXACT_MATCH_ON_REMOVE, drive_.c_str(), folder_.c_str());
+  if (!unixLink_.empty()) RunUnixTool("Z:\\bin\\rm", "-f \"" + unixLink_ + "\"", drive_ + "\\", false);
 }
 
 }  // namespace uidriver

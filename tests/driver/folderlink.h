@@ -1,6 +1,5 @@
-// Linked folders (junctions, symbolic links) in test folders: making one, removing one as a link, and a
-// drive letter standing for a folder. Wine shows Unix symbolic links as linked folders but follows them
-// in RemoveDirectory, so under Wine both go through the Unix tools.
+// Linked folders in test folders under Wine: making one, removing one as a link, and a drive letter standing
+// for a folder. Wine shows Unix symbolic links as linked folders but follows them in RemoveDirectory.
 #pragma once
 
 #include <string>
@@ -8,13 +7,13 @@
 namespace uidriver {
 
 bool IsLinkedFolder(const std::string& path);
-// Makes `link` a link to the folder `target`; false where the system cannot.
+// Makes `link` a link to the folder `target`; false where the system cannot (outside Wine).
 bool MakeFolderLink(const std::string& target, const std::string& link);
 // Removes the link itself; what it points to stays untouched.
 bool RemoveFolderLink(const std::string& link);
 
-// A free drive letter standing for `folder` while the object lives: DefineDosDeviceA, or under Wine
-// (whose files do not see that) a link in the prefix's "dosdevices" folder.
+// A free drive letter standing for `folder` while the object lives: a link in the prefix's "dosdevices"
+// folder.
 class FolderDrive {
  public:
   explicit FolderDrive(const std::string& folder);
@@ -25,7 +24,7 @@ class FolderDrive {
   std::string Drive() const { return mapped_ ? drive_ : std::string(); }
 
  private:
-  std::string folder_, drive_, unixLink_;
+  std::string drive_, unixLink_;
   bool mapped_ = false;
 };
 

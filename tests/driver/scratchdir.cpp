@@ -3,8 +3,10 @@
 #include "scratchdir.h"
 
 #include <gtest/gtest.h>
+#include <shlobj.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
@@ -37,15 +39,12 @@ bool Check(bool done, CallSite where, const std::string& what) {
   return done;
 }
 
-// Makes the folders before each "\\" or "/" of the path that are not there yet.
+// Makes the folder that holds `path`, with the folders above it, unless it is there.
 bool MakeFolders(const std::string& path) {
-  for (size_t slash = path.find_first_of("\\/", 3); slash != std::string::npos;
-       slash = path.find_first_of("\\/", slash + 1)) {
-    std::string folder = path.substr(0, slash);
-    if (GetFileAttributesA(folder.c_str()) == INVALID_FILE_ATTRIBUTES && !CreateDirectoryA(folder.c_str(), nullptr))
-      return false;
-  }
-  return true;
+  std::string folder = path.substr(0, path.find_last_of("\\/"));
+  std::replace(folder.begin(), folder.end(), '/', '\\');
+  int rc = SHCreateDirectoryExA(nullptr, folder.c_str(), nullptr);
+  return rc == ERROR_SUCCESS || rc == ERROR_ALREADY_EXISTS;
 }
 
 }  // namespace

@@ -6,8 +6,7 @@
 #include <gtest/gtest.h>
 #include <tlhelp32.h>
 
-#include <algorithm>
-#include <cstdio>
+#include <vector>
 
 // Newer than the system version the build targets, hence not declared.
 extern "C" BOOL WINAPI QueryFullProcessImageNameA(HANDLE process, DWORD flags, LPSTR path, PDWORD size);
@@ -50,20 +49,15 @@ std::string StoredText(HWND window) {
   return text;
 }
 
-// One line per window of the process, followed by the controls of the visible ones.
+// One line per visible window of the process, followed by its controls' ids, classes and texts.
 std::string DescribeWindows(DWORD processId) {
   std::string lines;
-  for (HWND window : Windows(nullptr, processId)) {
-    bool visible = IsWindowVisible(window);
-    lines += "  " + ClassName(window) + " \"" + StoredText(window) + (visible ? "\"\n" : "\" hidden\n");
-    for (HWND child : visible ? Windows(window) : std::vector<HWND>()) {
-      char head[128] = {};
-      std::snprintf(head, sizeof head, "    id %d %s%s%s \"", GetDlgCtrlID(child), ClassName(child).c_str(),
-                    IsWindowVisible(child) ? "" : " hidden", IsWindowEnabled(child) ? "" : " disabled");
-      lines += head + StoredText(child) + "\"\n";
-    }
+  for (HWND window : Windows(nullptr, processId, true)) {
+    lines += "  \"" + StoredText(window) + "\"\n";
+    for (HWND child : Windows(window))
+      lines += "    " + std::to_string(GetDlgCtrlID(child)) + " " + ClassName(child) + " " + StoredText(child) + "\n";
   }
-  return lines.empty() ? "  (no windows)\n" : lines;
+  return lines.empty() ? "  (none)\n" : lines;
 }
 
 // A system message box: a dialog of statics and IDOK..IDCONTINUE buttons, its message in kMessageTextId.
@@ -97,11 +91,11 @@ bool ReadText(HWND window, DWORD timeoutMs, std::basic_string<Char>* text) {
   auto send = sizeof(Char) == 1 ? SendMessageTimeoutA : SendMessageTimeoutW;
   DWORD_PTR length = 0, copied = 0;
   if (!send(window, WM_GETTEXTLENGTH, 0, 0, SMTO_NORMAL, timeoutMs, &length)) return false;
-  // WM_GETTEXTLENGTH may overstate the length; the copied count is what counts.
+  // WM_GETTEXTLENGTH may overstate the length: the text ends at its NUL.
   std::vector<Char> buffer(static_cast<size_t>(length) + 2, Char());
   LPARAM target = reinterpret_cast<LPARAM>(buffer.data());
   if (!send(window, WM_GETTEXT, buffer.size(), target, SMTO_NORMAL, timeoutMs, &copied)) return false;
-  text->assign(buffer.data(), std::min<size_t>(copied, buffer.size() - 1));
+  text->assign(buffer.data());
   return true;
 }
 
@@ -147,8 +141,6 @@ DWORD AppUnderTest::ExitCode() const {
   return process_.Valid() && GetExitCodeProcess(process_.Get(), &code) ? code : kEndedByDriver;
 }
 
-std::vector<HWND> AppUnderTest::VisibleWindows() const { return Windows(nullptr, processId_, true); }
-
 void AppUnderTest::End() {
   if (!Running()) return;
   TerminateProcess(process_.Get(), kEndedByDriver);
@@ -181,7 +173,7 @@ UiWindow AppUnderTest::WaitFor(const std::string& what, const std::function<bool
                                CallSite where) {
   HWND found = nullptr;
   Await(what, [&] {
-    for (HWND window : VisibleWindows())
+    for (HWND window : Windows(nullptr, processId_, true))
       if (found == nullptr && matches(window)) found = window;
     return found != nullptr;
   }, timeoutMs, where);
@@ -216,7 +208,7 @@ DWORD AppUnderTest::WaitExit(DWORD timeoutMs, CallSite where) {
 bool AppUnderTest::ShowedWindowUntilExit(DWORD timeoutMs, CallSite where) {
   bool shown = false;
   Await("the program to end", [&] {
-    shown = shown || !VisibleWindows().empty();
+    shown = shown || !Windows(nullptr, processId_, true).empty();
     return !Running();
   }, timeoutMs, where);
   return shown;
@@ -231,10 +223,9 @@ std::unique_ptr<AppUnderTest> AppUnderTest::WaitStartedProgram(const std::string
   PollUntil(timeoutMs != 0 ? timeoutMs : timeoutMs_, [&] {
     KernelHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
     for (BOOL more = snapshot.Valid() && Process32First(snapshot.Get(), &entry); more && !process;
-         more = Process32Next(snapshot.Get(), &entry)) {
+         more = Process32Next(snapshot.Get(), &entry))
       if (entry.th32ParentProcessID == processId_ && lstrcmpiA(entry.szExeFile, fileName.c_str()) == 0)
         process = OpenProcess(PROCESS_QUERY_INFORMATION | SYNCHRONIZE | PROCESS_TERMINATE, FALSE, entry.th32ProcessID);
-    }
     return process != nullptr;
   });
   if (process == nullptr) Fail(where, "started no " + fileName);

@@ -8,7 +8,6 @@
 #include <functional>
 #include <memory>
 #include <string>
-#include <vector>
 
 #include "callsite.h"
 #include "folderlink.h"
@@ -71,7 +70,6 @@ class UiWindow {
 // A program started for a test: owns its process and ends it in the destructor if it still runs.
 class AppUnderTest {
  public:
-  // Exit code of a program that the driver ended.
   static constexpr DWORD kEndedByDriver = 0xDEAD;
 
   // Starts the program (a full path) in the working folder (empty: the test's own); a failed start fails.
@@ -82,10 +80,7 @@ class AppUnderTest {
   AppUnderTest& operator=(const AppUnderTest&) = delete;
 
   bool Running() const { return process_.Valid() && WaitForSingleObject(process_.Get(), 0) == WAIT_TIMEOUT; }
-  DWORD ProcessId() const { return processId_; }
   std::string ProgramPath() const;
-  // STILL_ACTIVE while the program runs; kEndedByDriver when the driver ended it.
-  DWORD ExitCode() const;
   // Time-out of every wait not given its own (0 below): DefaultTimeoutMs() at first.
   void SetTimeoutMs(DWORD timeoutMs) { timeoutMs_ = timeoutMs; }
   DWORD TimeoutMs() const { return timeoutMs_; }
@@ -95,10 +90,7 @@ class AppUnderTest {
   UiWindow WaitMessageBox(const std::string& part = "", DWORD timeoutMs = 0, CallSite where = CallSite::Here());
   // Presses the box's button (IDOK, IDYES, IDNO...), waits until the box closed, returns its message.
   std::string AnswerMessageBox(int buttonId, const std::string& part = "", CallSite where = CallSite::Here());
-  std::vector<HWND> VisibleWindows() const;
-  // The exit code; kEndedByDriver when the driver ended the program.
   DWORD WaitExit(DWORD timeoutMs = 0, CallSite where = CallSite::Here());
-  // Did the program show any window before it ended?
   bool ShowedWindowUntilExit(DWORD timeoutMs = 0, CallSite where = CallSite::Here());
   void End();
   // A program that this one started from a file of that name (any case, no folder: a program that copies
@@ -117,6 +109,7 @@ class AppUnderTest {
   AppUnderTest(const std::string& name, HANDLE process, DWORD processId);
   UiWindow WaitFor(const std::string& what, const std::function<bool(HWND)>& matches, DWORD timeoutMs,
                    CallSite where);
+  DWORD ExitCode() const;
 
   std::string name_;
   KernelHandle process_;
