@@ -7,7 +7,6 @@
 #include <shlwapi.h>
 #include <windows.h>
 
-#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -31,27 +30,12 @@ inline std::string Unique(const std::string& prefix) {
   return prefix + std::to_string(GetCurrentProcessId()) + "_" + std::to_string(++counter);
 }
 
-// The string (REG_SZ) and number (REG_DWORD, in decimal) values of a key by name; empty without the key.
-inline std::map<std::string, std::string> Values(HKEY hive, const std::string& path) {
-  std::map<std::string, std::string> values;
-  HKEY key = nullptr;
-  if (RegOpenKeyExA(hive, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return values;
-  char name[256];
-  BYTE data[8192];
-  DWORD namesize = sizeof(name), datasize = sizeof(data) - 1, type = 0;
-  for (DWORD i = 0; RegEnumValueA(key, i, name, &namesize, nullptr, &type, data, &datasize) == ERROR_SUCCESS; i++) {
-    data[datasize] = 0;
-    values[name] = type == REG_DWORD ? std::to_string(*reinterpret_cast<DWORD*>(data)) : reinterpret_cast<char*>(data);
-    namesize = sizeof(name), datasize = sizeof(data) - 1;
-  }
-  RegCloseKey(key);
-  return values;
-}
-
-// One value as Values reads it, or kMissing.
+// A string (REG_SZ) or number (REG_DWORD, in decimal) value, or kMissing.
 inline std::string Value(HKEY hive, const std::string& path, const char* name) {
-  std::map<std::string, std::string> values = Values(hive, path);
-  return values.count(name) ? values[name] : kMissing;
+  char data[8192] = {};
+  DWORD type = REG_NONE, size = sizeof(data) - 1;
+  if (SHGetValueA(hive, path.c_str(), name, &type, data, &size) != ERROR_SUCCESS) return kMissing;
+  return type == REG_DWORD ? std::to_string(*reinterpret_cast<DWORD*>(data)) : std::string(data);
 }
 
 inline void SetValue(HKEY hive, const std::string& path, const char* name, const std::string& data) {
@@ -63,9 +47,7 @@ inline bool Exists(const std::string& path) { return GetFileAttributesA(path.c_s
 // The uninstall record of `key` goes with the package in both registry views; so does whatever Owns names.
 class ProductPackage {
  public:
-  explicit ProductPackage(const std::string& key, const std::vector<std::string>& libraries = {"setupenglish.dll"})
-      : key_(key) {
-    std::vector<std::string> files = libraries;
+  explicit ProductPackage(const std::string& key, std::vector<std::string> files = {"setupenglish.dll"}) : key_(key) {
     files.push_back("setup.exe");
     EXPECT_TRUE(dir.CopyFrom(NORBA_TEST_DIST_DIR, files));
   }
@@ -109,7 +91,6 @@ class ProductPackage {
   }
 
   std::string RecordPath() const { return kUninstallKey + key_; }
-  std::map<std::string, std::string> Record() const { return Values(HKEY_LOCAL_MACHINE, RecordPath()); }
   std::string RecordValue(const char* name) const { return Value(HKEY_LOCAL_MACHINE, RecordPath(), name); }
 
   uidriver::ScratchDir dir;

@@ -40,10 +40,7 @@ class TestKey {
       if (RegOpenKeyExA(hive_, "Software\\Norba", 0, KEY_ALL_ACCESS | view, &parent) != ERROR_SUCCESS) continue;
       SHDeleteKeyA(parent, name_.c_str());
       RegCloseKey(parent);
-      HKEY software = nullptr;
-      if (RegOpenKeyExA(hive_, "Software", 0, KEY_READ | view, &software) != ERROR_SUCCESS) continue;
-      RegDeleteKeyA(software, "Norba");  // only when empty
-      RegCloseKey(software);
+      RegDeleteKeyExA(hive_, "Software\\Norba", view, 0);  // only when empty
     }
   }
   TestKey(const TestKey&) = delete;
@@ -70,14 +67,11 @@ class TestKey {
   std::string Raw(const char* value, const std::string& below = "") const {
     HKEY key = nullptr;
     if (RegOpenKeyExA(hive_, Path(below).c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return kMissing;
-    DWORD size = 0;
-    DWORD type = REG_NONE;
-    LONG rc = RegQueryValueExA(key, value, nullptr, &type, nullptr, &size);
-    std::string data(size, '\0');
-    if (rc == ERROR_SUCCESS && size > 0)
-      rc = RegQueryValueExA(key, value, nullptr, &type, reinterpret_cast<BYTE*>(&data[0]), &size);
+    std::string data(1 << 16, '\0');
+    DWORD type = REG_NONE, size = static_cast<DWORD>(data.size());
+    LONG rc = RegQueryValueExA(key, value, nullptr, &type, reinterpret_cast<BYTE*>(&data[0]), &size);
     RegCloseKey(key);
-    return rc == ERROR_SUCCESS ? Typed(type, data) : kMissing;
+    return rc == ERROR_SUCCESS ? Typed(type, data.substr(0, size)) : kMissing;
   }
 
  private:

@@ -1,12 +1,10 @@
 // Small text helpers the end-to-end tests share: looking for a part, lower case, the escaping of setup.cfg
-// and the answer files (a backslash doubled), a whole file by its path, a shell folder's path, and a
-// recorded command's parts.
+// and the answer files (a backslash doubled), a whole file by its path and a shell folder's path.
 #pragma once
 
 #include <shlobj.h>
 #include <windows.h>
 
-#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -36,17 +34,6 @@ inline std::string FileText(const std::string& path) {
 inline std::string ShellFolder(int csidl) {
   char path[MAX_PATH] = {};
   return SUCCEEDED(SHGetFolderPathA(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path)) ? path : "";
-}
-
-// A command as the uninstall record holds it, "\"program\" arguments": the program and the arguments.
-struct COMMAND {
-  std::string Program;
-  std::string Arguments;
-};
-inline COMMAND SplitCommand(const std::string& command) {
-  size_t end = command.size() > 1 && command[0] == '"' ? command.find('"', 1) : std::string::npos;
-  if (end == std::string::npos) return {command, ""};
-  return {command.substr(1, end - 1), command.substr(std::min(end + 2, command.size()))};
 }
 
 }  // namespace testtext

@@ -15,7 +15,6 @@ namespace ziptest {
 
 class ZipTestArchive {
  public:
-  // Adds an entry; a name ending in '/' is a folder entry (give it no content).
   ZipTestArchive& Add(const std::string& name, const std::string& content = "") {
     entries_.emplace_back(name, content);
     return *this;
@@ -34,11 +33,10 @@ class ZipTestArchive {
       std::string fields;
       Put(fields, {{0, 2}, {0, 2}, {kDosTime, 2}, {kDosDate, 2}, {crc, 4}, {size, 4}, {size, 4},
                    {static_cast<uint32_t>(name.size()), 2}, {0, 2}});
-      // Then comment length, disk, internal and external attributes (a folder's), the local header's offset.
+      // Then comment length, disk, internal and external attributes, the local header's offset.
       Put(directory, {{0x02014b50, 4}, {20, 2}, {20, 2}});
       directory += fields;
-      Put(directory, {{0, 2}, {0, 2}, {0, 2}, {!name.empty() && name.back() == '/' ? 0x10u : 0u, 4},
-                      {static_cast<uint32_t>(out.size()), 4}});
+      Put(directory, {{0, 2}, {0, 2}, {0, 2}, {0, 4}, {static_cast<uint32_t>(out.size()), 4}});
       directory += name;
       Put(out, {{0x04034b50, 4}, {20, 2}});
       out += fields + name + content;

@@ -1,18 +1,18 @@
-// Removal end to end as Windows and deployment tools start it: a hidden installation of a small package
-// with links, a file type and the uninstaller among its files; then the command from the record (the quiet
-// one, or the question and the removal wizard), the relaunched copy in a folder of its own below TEMP (or
-// the removal in place when no copy can be made), and what is left afterwards.
+// Removal end to end as Windows and deployment tools start it: a hidden installation with links of every
+// kind, a file type and the uninstaller; the command from the record, the relaunched copy below TEMP (or the
+// removal in place when no copy can be made), and what is left afterwards.
 #include <gtest/gtest.h>
 #include <shlobj.h>
 #include <shlwapi.h>
 #include <windows.h>
 
 #include <memory>
+#include <sstream>
 #include <string>
 #include <vector>
 
+#include "base/comobject.h"
 #include "ids.h"
-#include "pendingdeletions.h"
 #include "productpackage.h"
 #include "scopedenvironment.h"
 #include "ziptestarchive.h"
@@ -29,18 +29,46 @@ using uidriver::AppUnderTest;
 const char kRunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 const char kWarning[] = "Complete removal deletes";
 
-enum Removal { kQuiet, kWizard, kComplete };
+// The system's deletions at the next restart (PendingFileRenameOperations of the Session Manager) in pairs:
+// a path ("\??\" before it), then its target, empty for a deletion; the list's end adds an empty entry.
+const char kSessionManager[] = "System\\CurrentControlSet\\Control\\Session Manager";
+const char kPending[] = "PendingFileRenameOperations";
+std::vector<std::string> PendingEntries() {
+  std::string data(1 << 20, '\0');
+  DWORD size = static_cast<DWORD>(data.size());
+  if (SHGetValueA(HKEY_LOCAL_MACHINE, kSessionManager, kPending, nullptr, &data[0], &size) != ERROR_SUCCESS) size = 0;
+  std::vector<std::string> entries;
+  std::istringstream list(data.substr(0, size));
+  for (std::string entry; std::getline(list, entry, '\0');) entries.push_back(entry);
+  return entries;
+}
 
-struct RemovalCase {
-  const char* name;
-  Removal removal;                      // kComplete: removal mode "1", after the warning answered No once
-  std::vector<std::string> libraries;  // the language libraries the package installs
-  bool locked;                         // one of them is held open where no copy can read it
-};
+// A shell link as the shell reads it back: "target|arguments|working folder|icon,index" (lower case).
+std::string ReadLink(const std::string& file) {
+  COMSCOPE com;
+  COMPTR<IShellLinkA> link;
+  COMPTR<IPersistFile> persist;
+  std::wstring name(file.begin(), file.end());
+  if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA, link.OutVoid())) ||
+      FAILED(link->QueryInterface(IID_IPersistFile, persist.OutVoid())) || FAILED(persist->Load(name.c_str(), STGM_READ)))
+    return package::kMissing;
+  char path[MAX_PATH] = {}, arguments[MAX_PATH] = {}, folder[MAX_PATH] = {}, icon[MAX_PATH] = {};
+  int index = 0;
+  link->GetPath(path, MAX_PATH, nullptr, SLGP_RAWPATH);
+  link->GetArguments(arguments, MAX_PATH);
+  link->GetWorkingDirectory(folder, MAX_PATH);
+  link->GetIconLocation(icon, MAX_PATH, &index);
+  return Lower(std::string(path) + "|" + arguments + "|" + folder + "|" + icon + "," + std::to_string(index));
+}
+
+// kQuiet: the quiet command; kComplete: the wizard in removal mode "1", after the warning answered No once;
+// kInPlace: the wizard while a language library is held open where no copy can read it.
+enum Removal { kQuiet, kComplete, kInPlace };
+const char* const kRemovalNames[] = {"Quiet", "Complete", "Unreadable"};
 
 // One test's product, installed hidden into "target" of a scratch folder with the uninstaller among its
 // files; everything it makes outside the folder has names of its own and goes at the end.
-class RemovalTest : public ::testing::TestWithParam<RemovalCase> {
+class RemovalTest : public ::testing::TestWithParam<Removal> {
  protected:
   RemovalTest() : product_(package::Unique("NorbaRemoval"), {"setupenglish.dll", "setupgerman.dll"}) {}
 
@@ -56,30 +84,59 @@ class RemovalTest : public ::testing::TestWithParam<RemovalCase> {
     ASSERT_TRUE(product_.dir.MakeFolder("temp"));
     temp_ = std::make_unique<ScopedEnvironment>("TEMP", product_.Path("temp"));
     ziptest::ZipTestArchive archive;
-    archive.Add("setup.exe", product_.dir.ReadText("setup.exe"));
-    for (const std::string& library : GetParam().libraries) archive.Add(library, product_.dir.ReadText(library));
+    for (const char* file : {"setup.exe", "setupenglish.dll", "setupgerman.dll"}) archive.Add(file, product_.dir.ReadText(file));
     archive.Add("bin/tool.exe", "program").Add("bin/sub/part.dll", "part").Add("readme.txt", "text").Add("keep.ini", "kept");
     ASSERT_TRUE(archive.Save(product_.Path("setup.fil")));
-    product_.WriteConfig("AppName=Removal" + key + "\r\nAppVersion=1.00\r\nIniKey=" + key + "\r\nInstallPath=*" +
-                         product_.Path("target") + "\r\nStartmenuName=Norba Removal " + key + "\r\nStartmenuOpts=Removal " +
-                         key + ";*bin\\tool.exe\r\nDesktopIcon=2\r\nProtectedFiles=KEEP.INI\r\nFileTypes=.norbarm" + key +
-                         ";NorbaRemoval" + key + "=Test;bin\\tool.exe %1;bin\\tool.exe\r\n" + package::kSkipPages);
+    const std::string main = "Removal " + key, target = product_.Path("target");
+    product_.WriteConfig("AppName=Removal" + key + "\r\nAppVersion=1.00\r\nIniKey=" + key + "\r\nInstallPath=*" + target +
+                         "\r\nStartmenuName=Norba Removal " + key + "\r\nStartmenuOpts=" + main +
+                         ";*bin\\tool.exe;-start;bin\\tool.exe:2|Website;https://www.norba.example/|"
+                         "Notepad;%PATH%\\notepad.exe;readme.txt;shell32.dll:3| |Evil;..\\..\\evil.exe|"
+                         "..\\Escape;bin\\tool.exe|C:Drive;bin\\tool.exe|Absent;%PATH%\\norba-absent.exe|"
+                         "Climb;%PATH%\\..\\notepad.exe\r\nStartmenuUninstall=1\r\nDesktopIcon=2\r\n"
+                         "ProtectedFiles=KEEP.INI\r\nFileTypes=.norbarm" + key + ";NorbaRemoval" + key +
+                         "=Test;bin\\tool.exe %1;bin\\tool.exe\r\n" + package::kSkipPages);
     product_.WriteAnswers("2005.401=RB:1\r\n2005.402=RB:0\r\n2005.403=RB:0\r\n2005.301=CB:1\r\n");
     ASSERT_EQ(0u, product_.RunHidden());
-    ASSERT_TRUE(Exists(group_) && Exists(desktopLink_) && KeyExists(HKEY_CLASSES_ROOT, ".norbarm" + key));
+    ASSERT_TRUE(KeyExists(HKEY_CLASSES_ROOT, ".norbarm" + key));
+    // Every kind of item in the user's start menu, chosen on the page (the all users' group: the install
+    // test's page), and the offered item on the desktop; items whose link or target would leave its folder,
+    // and a program the search path lacks, make nothing.
+    const std::string tool = target + "\\bin\\tool.exe", uninstaller = target + "\\setup.exe", system = ShellFolder(CSIDL_SYSTEM);
+    EXPECT_EQ(Lower(tool + "|-start|" + target + "|" + tool + ",2"), ReadLink(group_ + "\\" + main + ".LNK"));
+    EXPECT_EQ(Lower(system + "\\notepad.exe|readme.txt|" + target + "|" + system + "\\shell32.dll,3"),
+              ReadLink(group_ + "\\Notepad.LNK"));
+    EXPECT_EQ(Lower(uninstaller + "|-remove " + key + "|" + target + "|" + uninstaller + ",1"),
+              ReadLink(group_ + "\\Uninstall Removal" + key + ".LNK"));
+    char url[256] = {};  // as the shell reads an internet shortcut
+    GetPrivateProfileStringA("InternetShortcut", "URL", "", url, sizeof(url), (group_ + "\\Website.URL").c_str());
+    EXPECT_STREQ("https://www.norba.example/", url);
+    EXPECT_EQ(Lower(tool + "|-start|" + target + "|,0"), ReadLink(desktopLink_));
+    for (const char* name : {"Evil.LNK", "Absent.LNK", "Climb.LNK", "Drive.LNK"}) EXPECT_FALSE(Exists(group_ + "\\" + name));
+    EXPECT_FALSE(Exists(ShellFolder(CSIDL_PROGRAMS) + "\\Escape.LNK"));
+    EXPECT_EQ(group_, product_.RecordValue("UninstallStartmenu"));
+    EXPECT_EQ(main + "|Website|Notepad|Uninstall Removal" + key, product_.RecordValue("UninstallStartmenuFiles"));
+    EXPECT_EQ(main, product_.RecordValue("UninstallDesktopFiles"));
     // What the product adds while it is used: the user's own file, its settings and its autostart value.
     ASSERT_TRUE(product_.dir.WriteText("target\\bin\\notes.txt", "mine"));
     package::SetValue(HKEY_CURRENT_USER, "Software\\Norba\\" + key, "Theme", "dark");
     package::SetValue(HKEY_CURRENT_USER, kRunKey, key.c_str(), product_.Path("target\\bin\\tool.exe"));
   }
-  void TearDown() override { pendingdeletions::Forget(product_.Path("temp")); }
+  // The test's own entries leave the restart list again (an empty list stays as an empty value).
+  void TearDown() override {
+    std::vector<std::string> entries = PendingEntries();
+    std::string kept;
+    for (size_t i = 0; i + 1 < entries.size(); i += 2)
+      if (!Contains(Lower(entries[i]), Lower(product_.Path("temp")))) kept += entries[i] + '\0' + entries[i + 1] + '\0';
+    SHSetValueA(HKEY_LOCAL_MACHINE, kSessionManager, kPending, REG_MULTI_SZ, kept.data(), DWORD(kept.size() + 1));
+  }
 
   // Walks the removal wizard of `app` to its finished page and closes it; on the way of a complete removal,
   // a second uninstaller of the product ends silently.
   void WalkWizard(AppUnderTest& app) {
     uidriver::UiWindow frame = app.WaitWindow(uidriver::WindowQuery::Titled("Uninstall"));
     ASSERT_TRUE(frame.WaitControlText(IDC_FRAME_TITLE, "Remove the program"));
-    if (GetParam().removal == kComplete) {
+    if (GetParam() == kComplete) {
       std::unique_ptr<AppUnderTest> second = product_.Start("-remove " + product_.Key());
       EXPECT_FALSE(second->ShowedWindowUntilExit());
       EXPECT_EQ(0u, second->WaitExit());
@@ -105,24 +162,24 @@ class RemovalTest : public ::testing::TestWithParam<RemovalCase> {
 };
 
 TEST_P(RemovalTest, TheRecordedInstallationGoesAndTheCopyIsLeftToTheRestart) {
-  const RemovalCase& param = GetParam();
+  const Removal removal = GetParam();
   const std::string& key = product_.Key();
-  const bool relaunch = param.libraries.size() >= 2 && !param.locked, complete = param.removal == kComplete;
+  const bool relaunch = removal != kInPlace, complete = removal == kComplete;
   uidriver::KernelHandle lock;
-  if (param.locked)
+  if (!relaunch)
     lock.Reset(CreateFileA(product_.Path("target\\setupgerman.dll").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
   std::string copyFolder = Lower(product_.Path("temp\\NorbaUninstall."));
-  if (param.removal == kQuiet) {
-    // What deployment tools read from the record: no window, the outcome in the exit code.
-    testtext::COMMAND quiet = testtext::SplitCommand(product_.RecordValue("QuietUninstallString"));
-    EXPECT_EQ("-remove \"" + key + "\" /HIDE", quiet.Arguments);
-    AppUnderTest app(quiet.Program, quiet.Arguments, product_.dir.Root());
+  // The command of the record as Windows (or, the quiet one, a deployment tool) runs it.
+  const std::string program = product_.Path("target\\setup.exe");
+  const std::string command = product_.RecordValue(removal == kQuiet ? "QuietUninstallString" : "UninstallString");
+  const std::string arguments = "-remove \"" + key + "\"" + (removal == kQuiet ? " /HIDE" : "");
+  EXPECT_EQ(Lower("\"" + program + "\" " + arguments), Lower(command));
+  if (removal == kQuiet) {
+    AppUnderTest app(program, arguments, product_.dir.Root());
     EXPECT_FALSE(app.ShowedWindowUntilExit());
     EXPECT_EQ(0u, app.WaitExit());
   } else {
-    // The uninstall command as Windows runs it: the program and its arguments from the record.
-    testtext::COMMAND command = testtext::SplitCommand(product_.RecordValue("UninstallString"));
-    AppUnderTest first(command.Program, command.Arguments, product_.dir.Root());
+    AppUnderTest first(program, arguments, product_.dir.Root());
     EXPECT_TRUE(Contains(first.AnswerMessageBox(IDYES, "Do you really want to remove"), "Removal" + key));
     std::unique_ptr<AppUnderTest> copy;
     if (relaunch) {
@@ -142,7 +199,7 @@ TEST_P(RemovalTest, TheRecordedInstallationGoesAndTheCopyIsLeftToTheRestart) {
   // folders unless everything was to go.
   std::vector<std::string> gone = {"readme.txt", "bin\\tool.exe", "bin\\sub", "LicenseAgreed.txt"};
   if (relaunch) gone.insert(gone.end(), {"setupenglish.dll", "setupgerman.dll"});
-  if (relaunch && param.removal != kQuiet) gone.push_back("setup.exe");
+  if (relaunch && removal != kQuiet) gone.push_back("setup.exe");
   for (const std::string& name : gone) EXPECT_FALSE(product_.dir.Exists("target\\" + name)) << name;
   for (const char* kept : {"keep.ini", "bin\\notes.txt"})
     EXPECT_NE(complete, product_.dir.Exists(std::string("target\\") + kept)) << kept;
@@ -153,31 +210,24 @@ TEST_P(RemovalTest, TheRecordedInstallationGoesAndTheCopyIsLeftToTheRestart) {
   EXPECT_EQ(package::kMissing, package::Value(HKEY_CURRENT_USER, kRunKey, key.c_str()));
 
   // The copy and its folder go at the next restart; a copy that could not be made leaves nothing in TEMP.
-  std::string pending = pendingdeletions::Deletions();
+  std::vector<std::string> entries = PendingEntries();
+  std::string pending;  // the paths to delete, one per line
+  for (size_t i = 0; i + 1 < entries.size(); i += 2)
+    if (entries[i + 1].empty()) pending += Lower(entries[i]) + "\n";
   if (relaunch) {
     std::vector<std::string> names = {"\\setup.exe\n", "\\setupenglish.dll\n", "\n"};
-    if (param.removal == kQuiet) names = {""};  // its copy's folder is known by its beginning only
+    if (removal == kQuiet) names = {""};  // its copy's folder is known by its beginning only
     for (const std::string& name : names) EXPECT_TRUE(Contains(pending, copyFolder + name)) << name << "\n" << pending;
   } else {
     EXPECT_TRUE(PathIsDirectoryEmptyA(product_.Path("temp").c_str())) << "a copy's folder is left in TEMP";
   }
-  // A later start finds no record: the quiet one tells by its exit code, the other by a message.
-  if (param.removal == kQuiet) {
+  // A later quiet start finds no record and tells so by its exit code.
+  if (removal == kQuiet) {
     EXPECT_EQ(1605u, product_.RunHidden("-remove " + key));
-  } else if (complete) {
-    std::unique_ptr<AppUnderTest> again = product_.Start("-remove " + key);
-    again->AnswerMessageBox(IDOK, "Files missing or this software has already been uninstalled!");
-    EXPECT_EQ(0u, again->WaitExit());
   }
 }
 
-const std::vector<std::string> kBothLibraries = {"setupenglish.dll", "setupgerman.dll"};
-
-INSTANTIATE_TEST_SUITE_P(Removal, RemovalTest,
-                         ::testing::Values(RemovalCase{"Quiet", kQuiet, kBothLibraries, false},
-                                           RemovalCase{"Complete", kComplete, kBothLibraries, false},
-                                           RemovalCase{"InPlace", kWizard, {"setupenglish.dll"}, false},
-                                           RemovalCase{"Unreadable", kWizard, kBothLibraries, true}),
-                         [](const ::testing::TestParamInfo<RemovalCase>& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Removal, RemovalTest, ::testing::Values(kQuiet, kComplete, kInPlace),
+                         [](const ::testing::TestParamInfo<Removal>& info) { return kRemovalNames[info.param]; });
 
 }  // namespace
