@@ -27,8 +27,8 @@ const char kRexxOptions[] = "Software\\Enterprise Alternatives\\REXX\\ExecOption
 std::string Settings(const char* generation) { return std::string("Software\\Norba\\") + generation; }
 std::string UninstallKey(const char* generation) { return package::kUninstallKey + std::string(generation); }
 
-// One product in a scratch folder: setup.fil with a stand-in kiv.exe that reports how it was started;
-// the Kiv keys of generations 4 to 8 go at the end.
+// One product in a scratch folder: setup.fil with a stand-in kiv.exe that reports how it was started and
+// the uninstaller; the Kiv keys of generations 4 to 8 go at the end.
 class KivProductTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -37,13 +37,10 @@ class KivProductTest : public ::testing::Test {
       kiv_.Owns(HKEY_LOCAL_MACHINE, UninstallKey(generation));
     }
     kiv_.Owns(HKEY_CURRENT_USER, kRexxOptions, "GlobalSCBs");
-    SavePackage(false);
-  }
-  // With the uninstaller, the product can be removed from its folder.
-  void SavePackage(bool uninstaller) {
+    // With the uninstaller, the product can be removed from its folder.
     ziptest::ZipTestArchive archive;
     archive.Add("kiv.exe", testtext::FileText(std::string(NORBA_TEST_FIXTURE_DIR) + "/exitcode.exe")).Add("readme.txt", "text");
-    if (uninstaller) archive.Add("setup.exe", kiv_.dir.ReadText("setup.exe")).Add("setupenglish.dll", kiv_.dir.ReadText("setupenglish.dll"));
+    archive.Add("setup.exe", Text("setup.exe")).Add("setupenglish.dll", Text("setupenglish.dll"));
     ASSERT_TRUE(archive.Save(Path("setup.fil")));
   }
   std::string Path(const std::string& relative = "") const { return kiv_.Path(relative); }
@@ -198,9 +195,8 @@ TEST_F(KivProductTest, UpdateWritesInstallerConfig) {
   kiv_.WriteAnswers("");
   ASSERT_EQ(0u, RunHidden());
 
-  char documents[MAX_PATH] = {};  // "%USERPROFILE%" of setup's file names
-  SHGetFolderPathA(nullptr, CSIDL_PERSONAL, nullptr, SHGFP_TYPE_CURRENT, documents);
-  EXPECT_EQ("ConfigDataFolder=\"" + std::string(documents) + "\\KIV8 Files\"\nInstallerConfig=yes\n",
+  // The documents folder is "%USERPROFILE%" of setup's file names.
+  EXPECT_EQ("ConfigDataFolder=\"" + testtext::ShellFolder(CSIDL_PERSONAL) + "\\KIV8 Files\"\nInstallerConfig=yes\n",
             Text("target\\admin.ini"));
   EXPECT_EQ("1", Value(HKEY_CURRENT_USER, Settings("KIV8"), "SetupForceWorkdir"));
   EXPECT_EQ(kMissing, Value(HKEY_LOCAL_MACHINE, UninstallKey("KIV8"), "%KIVFILES%"));
@@ -210,7 +206,6 @@ TEST_F(KivProductTest, UpdateWritesInstallerConfig) {
 // Removal of everything offers the data folder the installation recorded, and deletes it on Yes. A
 // settings value naming a folder that holds the program folder is never offered, whatever its name says.
 TEST_F(KivProductTest, CompleteRemovalOffersOnlyTheProductsDataFolder) {
-  SavePackage(true);
   for (bool own : {true, false}) {
     const std::string target = own ? "target" : "kivuser\\target", data = Path("KIV8 Data");
     WriteConfig("InstallType=1\r\nInstallSkipKivUsageType=1\r\n", "AppVersion=8.10\r\nIniKey=KIV8\r\n", target);

