@@ -16,9 +16,6 @@
 using package::kMissing;
 using package::SetValue;
 using package::Value;
-using uidriver::AppUnderTest;
-using uidriver::UiWindow;
-using uidriver::WindowQuery;
 
 namespace {
 
@@ -46,7 +43,6 @@ class KivProductTest : public ::testing::Test {
   std::string Path(const std::string& relative = "") const { return kiv_.Path(relative); }
   bool Exists(const std::string& relative) const { return package::Exists(Path(relative)); }
   std::string Text(const std::string& relative) const { return kiv_.dir.ReadText(relative); }
-  // Which files below `folder` must be there and which must not.
   void ExpectFiles(const std::string& folder, std::initializer_list<std::string> present,
                    std::initializer_list<std::string> absent) const {
     for (const std::string& file : present) EXPECT_TRUE(Exists(folder + "\\" + file)) << file;
@@ -74,11 +70,10 @@ class KivProductTest : public ::testing::Test {
     ASSERT_TRUE(kiv_.dir.MakeFolder("old program"));
     SetValue(HKEY_CURRENT_USER, Settings(generation), "%KIV%", Path("old program"));
     SetValue(HKEY_CURRENT_USER, Settings(generation), "%KIVFILES%", old);
-    ASSERT_TRUE(kiv_.dir.WriteText("old data\\Options\\colortable.ini", "colours"));
-    ASSERT_TRUE(kiv_.dir.WriteText("old data\\Options\\kivhosts.ini", "hosts"));
-    ASSERT_TRUE(kiv_.dir.WriteText("old data\\Options\\devssh_global.ini", "KnownHosts=" + old + "\\ssh\\known"));
-    ASSERT_TRUE(kiv_.dir.WriteText("old data\\trace.log", "log"));
-    ASSERT_TRUE(kiv_.dir.WriteText("old data\\Options\\kiv.bak", "bak"));
+    for (const auto& file : {std::make_pair("Options\\colortable.ini", std::string("colours")), {"Options\\kivhosts.ini", "hosts"},
+                             {"Options\\devssh_global.ini", "KnownHosts=" + old + "\\ssh\\known"}, {"trace.log", "log"},
+                             {"Options\\kiv.bak", "bak"}})
+      ASSERT_TRUE(kiv_.dir.WriteText(std::string("old data\\") + file.first, file.second));
   }
   // Answers choosing the custom data folder `data`, and more pages.
   void WriteAnswers(const std::string& data, const std::string& pages) {
@@ -101,8 +96,8 @@ TEST_F(KivProductTest, NewInstallationTakesOverGeneration7) {
   std::string data = Path("KIV8 Data");
   {
     ScopedEnvironment report("NORBA_EXITCODE_REPORT", Path("kiv.report"));
-    std::unique_ptr<AppUnderTest> app = kiv_.Start();
-    UiWindow frame = app->WaitWindow(WindowQuery::Titled("Kiv Setup"));
+    std::unique_ptr<uidriver::AppUnderTest> app = kiv_.Start();
+    uidriver::UiWindow frame = app->WaitWindow(uidriver::WindowQuery::Titled("Kiv Setup"));
     ASSERT_TRUE(frame.WaitControlText(IDC_FRAME_TITLE, "Data folder"));
     ASSERT_TRUE(frame.SetChecked(IDC_DATAFOLDER_CUSTOM, true));
     ASSERT_TRUE(frame.SetText(IDC_DATAFOLDER_EDIT, data));
@@ -175,9 +170,7 @@ TEST_F(KivProductTest, EarlierGenerationsTakeOverTheGenerationBefore) {
 // its "dummy.tmp" entries leave only their folders.
 TEST_F(KivProductTest, InitialDataInsteadOfMigration) {
   PrepareEarlier("KIV7");
-  ziptest::ZipTestArchive initial;
-  initial.Add("Options/Standard.kpal", "initial").Add("Script/dummy.tmp", "");
-  ASSERT_TRUE(initial.Save(Path("kivfiles.zip")));
+  ASSERT_TRUE(ziptest::ZipTestArchive().Add("Options/Standard.kpal", "initial").Add("Script/dummy.tmp", "").Save(Path("kivfiles.zip")));
   WriteConfig("InstallType=1\r\nInstallSkipKivUsageType=1\r\nInstallKivUsageType=3\r\n");
   std::string data = Path("KIV8 Data");
   WriteAnswers(data, "2000.dco=1\r\n");
@@ -215,10 +208,10 @@ TEST_F(KivProductTest, CompleteRemovalOffersOnlyTheProductsDataFolder) {
     // The product notes its data folder on its first start.
     SetValue(HKEY_CURRENT_USER, Settings("KIV8"), "%KIVFILES%", own ? data : Path("kivuser"));
 
-    std::unique_ptr<AppUnderTest> app = kiv_.Start("-remove KIV8", target + "\\setup.exe");
+    std::unique_ptr<uidriver::AppUnderTest> app = kiv_.Start("-remove KIV8", target + "\\setup.exe");
     app->AnswerMessageBox(IDYES, "Do you really want to remove");
     app->AnswerMessageBox(IDOK, "Cannot copy to temp directory");
-    UiWindow frame = app->WaitWindow(WindowQuery::Titled("Uninstall"));
+    uidriver::UiWindow frame = app->WaitWindow(uidriver::WindowQuery::Titled("Uninstall"));
     ASSERT_TRUE(frame.SetChecked(IDC_REMOVE_COMPLETE, true));
     ASSERT_TRUE(frame.Press(IDC_WIZARD_NEXT));
     app->AnswerMessageBox(IDYES, "Complete removal deletes");

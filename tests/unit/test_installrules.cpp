@@ -1,11 +1,12 @@
 // The installation's decisions that need no window, case by case: the dated warning of the welcome page,
-// the agreement's wrap, and the files that DeleteAfterExtract may delete.
+// the agreement's wrap, the files that DeleteAfterExtract may delete, and the libraries CheckDll asks for.
 #include <gtest/gtest.h>
 
 #include <functional>
 #include <string>
 
 #include "base/hash.h"
+#include "install/prerequisites.h"
 #include "setup/agreementtext.h"
 #include "setup/runrules.h"
 #include "setup/welcomerules.h"
@@ -60,6 +61,15 @@ TEST(DeleteAfterExtractTest, DeletesOnlyFilesOfTheInstallationFolder) {
                                      "\\\\server\\share\\keep.txt|sub\\..\\..\\outside.txt");
   DeleteAfterExtract(config, Str(dir.Path("target")));
   for (const auto& f : files) EXPECT_EQ(f.deleted, !dir.Exists(f.file)) << f.file;
+}
+
+// DAO 3.6 is needed only before Windows version code 4 (Wine has none); the list ends at its first empty item.
+TEST(PrerequisiteTest, CheckDllListsAndWindowsVersions) {
+  const bool daohere = FindDao360("Software\\Microsoft\\Shared Tools").IsNotEmpty();
+  EXPECT_TRUE(CheckRequiredLibraries("msvcrt|other.dll", 3));
+  EXPECT_TRUE(CheckRequiredLibraries("dao360", 4));
+  EXPECT_TRUE(CheckRequiredLibraries("other||dao360", 3));
+  EXPECT_EQ(daohere, CheckRequiredLibraries(" Dao360 |other", 3));
 }
 
 }  // namespace
