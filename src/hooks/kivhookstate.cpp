@@ -5,6 +5,7 @@
 #include "base/filename.h"
 #include "base/osys.h"
 #include "base/registry.h"
+#include "base/registryview.h"
 #include "diag/logit.h"
 #include "ids.h"
 #include "setup/configkeys.h"
@@ -18,7 +19,7 @@ constexpr int kNoteControl = IDC_WELCOME_NOTE;  // the same id on the folder pag
 
 STRING ReadValue(HKEY root, const char* base, const char* key, const char* value) {
   STRING data;
-  REGISTRY registry(root, base, key, REGISTRY_READ);
+  REGISTRY registry(root, base, key, root == HKEY_LOCAL_MACHINE ? MachineKeyMode(REGISTRY_READ) : REGISTRY_READ);
   if (!registry.IsOpen() || !registry.Read(value, data)) return STRING();
   return data;
 }
@@ -58,6 +59,10 @@ STRING KivSettingsDataFolder() {
   return ReadValue(HKEY_CURRENT_USER, kNorbaSettingsKey, KivState().Profile->Key, "%KIVFILES%");
 }
 
+STRING KivUninstallValue(const char* key, const char* value) {
+  return ReadValue(HKEY_LOCAL_MACHINE, kUninstallKey, key, value);
+}
+
 void KivRememberSetup(const KIVPROFILE& profile, int language, HASH* config) {
   KIVSTATE& state = KivState();
   state.Profile = &profile;
@@ -93,7 +98,7 @@ void KivAdjustPageText(int step, HWND page) {
   STRING now = STRING("V") + STRING(state.Profile->Key).Right(1);
   if (step == 1) {
     STRING inikey = ConfigText(*state.Config, KEY_INIKEY);
-    if (ReadValue(HKEY_LOCAL_MACHINE, kUninstallKey, inikey.c_str(), "UninstallPath").IsNotEmpty()) return;
+    if (KivUninstallValue(inikey.c_str(), "UninstallPath").IsNotEmpty()) return;
     CONTROL(page, kNoteControl).SetText(NoteText(IDS_WELCOME_MIGRATION_NOTE, state.Tag.c_str(), now.c_str()));
   } else if (step == 3 && InstallRun().InstallType == "0") {
     // Without a tag the note names the newest earlier generation.

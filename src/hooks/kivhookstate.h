@@ -56,3 +56,5 @@ void KivExamineChosenFolder(HWND page);
 // The generation's settings key below HKEY_CURRENT_USER, and its "%KIVFILES%" (empty when missing).
 STRING KivSettingsKey();
 STRING KivSettingsDataFolder();
+// A value of the uninstall record `key` (below HKEY_LOCAL_MACHINE, in the program's view); empty when missing.
+STRING KivUninstallValue(const char* key, const char* value);

@@ -10,6 +10,7 @@
 #include "base/filetree.h"
 #include "base/osys.h"
 #include "base/registry.h"
+#include "base/registryview.h"
 #include "diag/logit.h"
 #include "hooks/kivhookstate.h"
 #include "hooks/kivmigration.h"
@@ -24,13 +25,6 @@ const int kShellFolders[] = {CSIDL_PROFILE, CSIDL_APPDATA, CSIDL_LOCAL_APPDATA, 
                              CSIDL_PERSONAL, CSIDL_DESKTOPDIRECTORY, CSIDL_COMMON_DOCUMENTS, CSIDL_WINDOWS,
                              CSIDL_SYSTEM, CSIDL_PROGRAM_FILES, CSIDL_PROGRAMS, CSIDL_COMMON_PROGRAMS,
                              CSIDL_STARTMENU, CSIDL_COMMON_STARTMENU, CSIDL_COMMON_DESKTOPDIRECTORY};
-
-STRING UninstallValue(const char* key, const char* value) {
-  STRING data;
-  REGISTRY registry(HKEY_LOCAL_MACHINE, kUninstallKey, key, REGISTRY_READ);
-  if (registry.IsOpen()) registry.Read(value, data);
-  return data;
-}
 
 }  // namespace
 
@@ -69,11 +63,11 @@ bool KivDataFolderRemovable(const STRING& folder, const STRINGARRAY& kept) {
 
 void KivRemoveEarlierUninstallKeys(const char* const* keys, const STRING& program) {
   for (; *keys; keys++) {
-    STRING path = UninstallValue(*keys, "UninstallPath");
+    STRING path = KivUninstallValue(*keys, "UninstallPath");
     bool same = path.IsNotEmpty() && KivFolderWithin(path, program) && KivFolderWithin(program, path);
     if (!same) continue;
     logit("SETUP::KivRemoveEarlierUninstallKeys %s in %s\n", *keys, path.c_str());
-    REGISTRY uninstall(HKEY_LOCAL_MACHINE, kUninstallKey, nullptr, REGISTRY_WRITE);
+    REGISTRY uninstall(HKEY_LOCAL_MACHINE, kUninstallKey, nullptr, MachineKeyMode(REGISTRY_WRITE));
     if (uninstall.IsOpen()) uninstall.DeleteKey(*keys, true);
   }
 }
@@ -82,9 +76,9 @@ void KivOfferDataFolderRemoval(HWND wizard, int mode) {
   if (mode != 1 || !KivState().Profile) return;
   const char* key = KivState().Profile->Key;
   STRING folder = KivSettingsDataFolder();
-  logit("SETUP::KivOfferDataFolderRemoval %s (uninstall key: %s)\n", folder.c_str(), UninstallValue(key, "%KIVFILES%").c_str());
+  logit("SETUP::KivOfferDataFolderRemoval %s (uninstall key: %s)\n", folder.c_str(), KivUninstallValue(key, "%KIVFILES%").c_str());
   if (folder.IsEmpty() || !FILENAME(folder.c_str()).IsDirectory()) return;
-  if (!KivDataFolderRemovable(folder, KivKeptFolders(UninstallValue(key, "UninstallPath")))) {
+  if (!KivDataFolderRemovable(folder, KivKeptFolders(KivUninstallValue(key, "UninstallPath")))) {
     logit("SETUP::KivOfferDataFolderRemoval %s is not the product's own folder: kept\n", folder.c_str());
     return;
   }
