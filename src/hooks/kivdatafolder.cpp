@@ -38,15 +38,17 @@ bool SaveAdminIni(const STRING& text) {
   return saved;
 }
 
-// The custom folder follows option 404: only then may it be edited or browsed.
+// The custom folder may be edited or browsed only while option 404 is chosen.
+void EnableCustomFolder(HWND page, bool custom) {
+  CONTROL(page, IDC_DATAFOLDER_EDIT).Enable(custom);
+  CONTROL(page, IDC_DATAFOLDER_BROWSE).Enable(custom);
+}
+
 INT_PTR FollowCustomOption(HWND page, UINT message, WPARAM wparam, LPARAM) {
   if (message == WM_COMMAND && HIWORD(wparam) == BN_CLICKED) {
     int control = LOWORD(wparam);
-    if (control >= IDC_DATAFOLDER_PROFILE && control <= IDC_DATAFOLDER_APPDATA) {
-      bool custom = control == IDC_DATAFOLDER_CUSTOM;
-      CONTROL(page, IDC_DATAFOLDER_EDIT).Enable(custom);
-      CONTROL(page, IDC_DATAFOLDER_BROWSE).Enable(custom);
-    }
+    if (control >= IDC_DATAFOLDER_PROFILE && control <= IDC_DATAFOLDER_APPDATA)
+      EnableCustomFolder(page, control == IDC_DATAFOLDER_CUSTOM);
   }
   return 0;
 }
@@ -66,15 +68,13 @@ void PreparePage(DATADIALOG* page, KIVSTATE& state, const STRING& program, STRIN
   page->AddItem(new TEXTITEM(IDC_DATAFOLDER_EDIT, &state.CustomFolder));
   page->AddItem(new BROWSEITEM(IDC_DATAFOLDER_BROWSE, browse, IDC_DATAFOLDER_EDIT));
   SendDlgItemMessageW(window, IDC_DATAFOLDER_EDIT, EM_LIMITTEXT, 64, 0);
-  bool custom = state.FolderType == "4";
-  CONTROL(window, IDC_DATAFOLDER_EDIT).Enable(custom);
-  CONTROL(window, IDC_DATAFOLDER_BROWSE).Enable(custom);
+  EnableCustomFolder(window, state.FolderType == "4");
   page->Hook = FollowCustomOption;
 }
 
 // The choices before the page: the default custom folder, an earlier choice of this generation, presets.
 void PresetChoices(KIVSTATE& state, HASH& config) {
-  STRING standard = Folder(("%USERPROFILE%\\" + KivDataFolderName(*state.Profile, state.Language)).c_str());
+  STRING standard = KivDataFolderFor(*state.Profile, state.Language, "1", STRING(), STRING());
   state.FolderType = "1";
   state.CustomFolder = standard;
   STRING earlier = KivSettingsDataFolder();
@@ -92,7 +92,7 @@ void PresetChoices(KIVSTATE& state, HASH& config) {
 // An update keeps the data where it is; only a missing admin.ini is written for the default folder.
 void PrepareUpdate(KIVSTATE& state) {
   if (FILENAME(KivAdminIniPath().c_str()).Exists()) return;
-  SaveAdminIni(KivAdminIniForUpdate(Folder(("%USERPROFILE%\\" + KivDataFolderName(*state.Profile, state.Language)).c_str())));
+  SaveAdminIni(KivAdminIniForUpdate(KivDataFolderFor(*state.Profile, state.Language, "1", STRING(), STRING())));
   WriteForceWorkdir(1);
 }
 

@@ -10,7 +10,7 @@
 INT_PTR KivDispatch(const KIVPROFILE& profile, const SETUPSTEP (&pages)[2], INT_PTR event, INT_PTR a, HWND window,
                     HWND pagewindow, INT_PTR value) {
   TraceKivHookCall(event, a, value);
-  if (KivState().Profile != &profile) KivState().Profile = &profile;
+  KivState().Profile = &profile;
   switch (event) {
     case NORBA_NSH_STEPS:
       InsertKivPages(value, pages, profile.Unit);

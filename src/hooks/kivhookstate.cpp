@@ -17,6 +17,9 @@ namespace {
 
 constexpr int kNoteControl = IDC_WELCOME_NOTE;  // the same id on the folder page
 
+// The tag of the generation whose settings key is `key`: "V" and the key's last digit ("KIV7" -> "V7").
+STRING GenerationTag(const char* key) { return STRING("V") + STRING(key).Right(1); }
+
 STRING ReadValue(HKEY root, const char* base, const char* key, const char* value) {
   STRING data;
   REGISTRY registry(root, base, key, root == HKEY_LOCAL_MACHINE ? MachineKeyMode(REGISTRY_READ) : REGISTRY_READ);
@@ -71,7 +74,7 @@ void KivRememberSetup(const KIVPROFILE& profile, int language, HASH* config) {
   state.EarlierProgram = state.EarlierData = state.Tag = STRING();
   bool found = false;
   for (const char* const* key = profile.EarlierKeys; *key && !found; key++)
-    found = FindEarlier(kNorbaSettingsKey, *key, "%KIV%", "%KIVFILES%", STRING("V") + STRING(*key).Right(1), state);
+    found = FindEarlier(kNorbaSettingsKey, *key, "%KIV%", "%KIVFILES%", GenerationTag(*key), state);
   // Generation 6 also knows generation 4 and its predecessor, which kept their folders under other names.
   if (!found && profile.Generation == 6)
     found = FindEarlier(kNorbaSettingsKey, "KIV4", "HomePath", "WorkPath", "V4", state) ||
@@ -95,14 +98,14 @@ void KivExamineChosenFolder(HWND page) {
 void KivAdjustPageText(int step, HWND page) {
   KIVSTATE& state = KivState();
   if (!state.Profile || !state.Config || state.EarlierProgram.IsEmpty() || KivSettingsDataFolder().IsNotEmpty()) return;
-  STRING now = STRING("V") + STRING(state.Profile->Key).Right(1);
+  STRING now = GenerationTag(state.Profile->Key);
   if (step == 1) {
     STRING inikey = ConfigText(*state.Config, KEY_INIKEY);
     if (KivUninstallValue(inikey.c_str(), "UninstallPath").IsNotEmpty()) return;
     CONTROL(page, kNoteControl).SetText(NoteText(IDS_WELCOME_MIGRATION_NOTE, state.Tag.c_str(), now.c_str()));
   } else if (step == 3 && InstallRun().InstallType == "0") {
     // Without a tag the note names the newest earlier generation.
-    STRING tag = state.Tag.IsEmpty() ? STRING("V") + STRING(state.Profile->EarlierKeys[0]).Right(1) : state.Tag;
+    STRING tag = state.Tag.IsEmpty() ? GenerationTag(state.Profile->EarlierKeys[0]) : state.Tag;
     CONTROL(page, kNoteControl).SetText(NoteText(IDS_FOLDER_MIGRATION_NOTE, tag.c_str(), now.c_str()));
   }
 }

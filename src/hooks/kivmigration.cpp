@@ -84,7 +84,9 @@ void KivMigrate(bool yes, const STRING& tag, const STRING& earlier, const STRING
                 void (*renames)(const STRING& options)) {
   logit("[>>]SETUP::KivMigrate %d %s %s -> %s\n", yes, tag.c_str(), earlier.c_str(), folder.c_str());
   FILENAME source(earlier.c_str()), target(folder.c_str());
-  if (yes && Known(tag) && source.IsBelowRoot() && !KivFolderWithin(target, source)) {
+  // Never from a root, never into the earlier folder itself or below it.
+  bool copyable = yes && source.IsBelowRoot() && !KivFolderWithin(target, source);
+  if (copyable && Known(tag)) {
     STRINGARRAY found, kept;
     FILETREE::ListFiles(source, "*", &found, true);
     for (int i = 0; i < found.Count(); i++)
@@ -95,7 +97,7 @@ void KivMigrate(bool yes, const STRING& tag, const STRING& earlier, const STRING
     FILENAME options(target.c_str(), "Options");
     renames(options);
     KivRewriteSshSettings(options, source, target);
-  } else if (yes && Legacy(tag) && source.IsBelowRoot() && !KivFolderWithin(target, source)) {
+  } else if (copyable && Legacy(tag)) {
     KivMigrateLegacy(source, target);
   }
   ResetRexxOptions();

@@ -107,10 +107,12 @@ int KivUsageTypePage(SETUPDIALOGBOX* wizard, DATADIALOG* page) {
   state.UsageType = KivUsageTypeAt(position);
   state.Terminal = CONTROL(window, IDC_USAGE_TERMINAL).GetText();
   logit("SETUP::KivUsageTypePage ends with %d: type %d, %s\n", result, state.UsageType, state.Terminal.c_str());
+  if (result == PAGE_CANCEL) return result;
   // Before the data folder page (generation 6) admin.ini is still to be written: the lines wait for it.
-  if (result != PAGE_CANCEL && state.DataFolder.IsEmpty())
-    state.PendingUsage = KivUsageLines(state.UsageType, state.Terminal);
-  else if (result != PAGE_CANCEL)
-    KivAppendAdminIni(KivUsageLines(state.UsageType, state.Terminal));
+  STRING lines = KivUsageLines(state.UsageType, state.Terminal);
+  if (state.DataFolder.IsEmpty())
+    state.PendingUsage = lines;
+  else
+    KivAppendAdminIni(lines);
   return result;
 }
