@@ -93,8 +93,7 @@ void COPYSTEP::StoreAgreement() {
     bool saved = Run.LicenseText.Save(record.c_str(), "w");
     logit("SETUP::ActualCopy %s saved= %d\n", record.c_str(), saved ? 1 : 0);
   }
-  long long size = record.Size();
-  if (record.IsFile()) Files.Add(kLicenseAgreedFile, size > 0 ? static_cast<uint64_t>(size) : 0);
+  if (record.IsFile()) Files.AddFile(kLicenseAgreedFile, record);
 }
 
 void COPYSTEP::Register() {

@@ -42,8 +42,7 @@ static void CopyLooseFile(const STRING& item, const STRING& installfolder, INSTA
   } else {
     source.CopyTo(target, true);
   }
-  long long size = target.Size();
-  files.Add(target.GetName(), size > 0 ? static_cast<uint64_t>(size) : 0);
+  files.AddFile(target.GetName().c_str(), target);
   ClearReadOnly(target);
 }
 

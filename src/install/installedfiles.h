@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "base/filename.h"
 #include "base/strings.h"
 
 class INSTALLEDFILES {
@@ -20,6 +21,11 @@ class INSTALLEDFILES {
     Bytes += bytes;
   }
   void Add(const STRING& name, uint64_t bytes) { Add(name.GetBuffer(), bytes); }
+  // Appends `name` with the size of `file` as it lies on disk now (nothing when it cannot be examined).
+  void AddFile(const char* name, const FILENAME& file) {
+    long long size = file.Size();
+    Add(name, size > 0 ? static_cast<uint64_t>(size) : 0);
+  }
 
   const STRING& Text() const { return List; }
   // The size of the listed files together.
