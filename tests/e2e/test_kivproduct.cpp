@@ -143,17 +143,18 @@ TEST_F(KivProductTest, EarlierGenerationsTakeOverTheGenerationBefore) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Product);
+    // A folder of its own for each generation: the product the run before started may still be running.
+    const std::string product = std::string("KIV") + c.Data[3], target = "target " + product;
     PrepareEarlier(c.Earlier);
-    SetValue(HKEY_LOCAL_MACHINE, UninstallKey(c.SameFolder), "UninstallPath", Path("target"));
+    SetValue(HKEY_LOCAL_MACHINE, UninstallKey(c.SameFolder), "UninstallPath", Path(target));
     SetValue(HKEY_LOCAL_MACHINE, UninstallKey(c.Elsewhere), "UninstallPath", Path("elsewhere"));
-    WriteConfig(std::string("InstallType=1\r\nInstallSkipKivUsageType=1\r\n") + c.Config, c.Product);
+    WriteConfig(std::string("InstallType=1\r\nInstallSkipKivUsageType=1\r\n") + c.Config, c.Product, target);
     std::string data = Path(c.Data);
     WriteAnswers(data, "2000.dco=1\r\n");
     ASSERT_EQ(0u, RunHidden());
 
     ExpectFiles(c.Data, {"Options\\ColorTable.kivini", "Options\\kivhosts.ini", std::string(c.Backup) + "\\Options\\colortable.ini"},
                 {"Options\\Standard.kpal", "Options\\hostdirectory.kivini", "trace.log"});
-    std::string product = std::string("KIV") + c.Data[3];
     EXPECT_EQ(data, Value(HKEY_LOCAL_MACHINE, UninstallKey(product.c_str()), "%KIVFILES%"));
     EXPECT_EQ("1", Value(HKEY_CURRENT_USER, Settings(product.c_str()), "SetupForceWorkdir"));
     EXPECT_EQ(kMissing, Value(HKEY_LOCAL_MACHINE, UninstallKey(c.SameFolder), "UninstallPath"));
@@ -163,7 +164,7 @@ TEST_F(KivProductTest, EarlierGenerationsTakeOverTheGenerationBefore) {
   }
   EXPECT_EQ("ConfigDataFolder=\"" + Path("KIV6 Data") + "\"\nSetupCreatedConfig=yes\nSetupTerminalType=\"2.Attachmate EXTRA!\"\n"
             "SetupSubsystems=\"11100000.11100000\"\n\n\n\n",
-            Text("target\\admin.ini"));
+            Text("target KIV6\\admin.ini"));
 }
 
 // Without the answer the earlier data stays where it is; the initial data archive fills the folder and
